@@ -1,0 +1,45 @@
+# Test support: GoogleTest/GoogleMock built from the system's sources with our toolchain, and
+# lumetra_add_test(), which registers one CTest test per executable, run under Wine through
+# scripts/wine-run (the emulator) with the project's private prefix.
+#
+#   lumetra_add_test(<name> SOURCES <files...> [LIBS <libs...>] [LABELS <labels...>]
+#                    [NEEDS display|pty ...])
+#
+# NEEDS display: the runner gives the test an X display (a private Xvfb).
+# NEEDS pty:     the runner creates virtual null-modem pairs and lists them in LUMETRA_NULL_MODEMS.
+include(CTest)
+
+set(LUMETRA_GOOGLETEST_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(LUMETRA_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Private Wine prefix")
+set(LUMETRA_NULL_MODEM_DIR ${CMAKE_BINARY_DIR}/nullmodem CACHE PATH "Links to the COM ends of null-modem pairs")
+
+if(CMAKE_CROSSCOMPILING)
+  set(CMAKE_CROSSCOMPILING_EMULATOR
+      ${PROJECT_SOURCE_DIR}/scripts/wine-run --build ${CMAKE_BINARY_DIR})
+endif()
+
+if(BUILD_TESTING AND NOT TARGET gmock_main)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+  add_subdirectory(${LUMETRA_GOOGLETEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endif()
+
+function(lumetra_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;NEEDS" ${ARGN})
+  if(NOT BUILD_TESTING)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} gmock_main)
+  add_test(NAME ${name} COMMAND ${name})
+  string(REPLACE ";" "," needs "${T_NEEDS}")
+  set_tests_properties(${name} PROPERTIES
+      LABELS "${T_LABELS}"
+      TIMEOUT 600
+      ENVIRONMENT "LUMETRA_TEST_NEEDS=${needs};GTEST_COLOR=no")
+  # Tests that share the display or the null-modem pairs must not run at the same time.
+  if(T_NEEDS)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK lumetra_shared_devices)
+  endif()
+endfunction()

@@ -1,0 +1,269 @@
+#pragma once
+
+#include "engine/CriticalSectionGuard.h"
+#include "engine/OverlappedWriteQueue.h"
+#include "engine/SerialPortApi.h"
+
+#include <windows.h>
+
+#include <atomic>
+
+// One serial port, opened by number, with up to three worker threads (monitor, receive,
+// transmit), overlapped or blocking I/O, optional receive and transmit staging buffers, and
+// notification messages to a window and/or a thread. The mode word selects the behaviour.
+//
+// Threads: the owner constructs and destroys the object and calls Open, Close, the setters and
+// the inline operations while no worker runs; Read and Write may be called at any time. Workers
+// only post messages and touch the port, the two buffers (under their own locks) and the
+// in-flight write records.
+class CSerialLink
+{
+public:
+    // Mode word bits.
+    static constexpr DWORD MODE_MONITOR_THREAD = 0x001;
+    static constexpr DWORD MODE_OVERLAPPED = 0x002;
+    static constexpr DWORD MODE_RX_BUFFER = 0x004;
+    static constexpr DWORD MODE_TX_BUFFER = 0x008;
+    static constexpr DWORD MODE_RX_THREAD = 0x010;
+    static constexpr DWORD MODE_TX_THREAD = 0x020;
+    static constexpr DWORD MODE_START_SUSPENDED = 0x040;
+    static constexpr DWORD MODE_HIGH_PRIORITY = 0x080;
+    static constexpr DWORD MODE_FLUSH_ON_CLOSE = 0x100;
+    static constexpr DWORD MODE_DRAIN_ON_CLOSE = 0x200;
+    static constexpr DWORD MODE_DEFAULT = MODE_MONITOR_THREAD | MODE_OVERLAPPED;
+
+    // Notification messages; wParam is always the port number.
+    static constexpr UINT CNM_RECEIVE = WM_USER + 618;
+    static constexpr UINT CNM_CTS = WM_USER + 619;
+    static constexpr UINT CNM_DSR = WM_USER + 620;
+    static constexpr UINT CNM_RING = WM_USER + 621;
+    static constexpr UINT CNM_RLSD = WM_USER + 622;
+    static constexpr UINT CNM_BREAK = WM_USER + 623;
+    static constexpr UINT CNM_TXEMPTY = WM_USER + 624;
+    static constexpr UINT CNM_ERROR = WM_USER + 625;
+    static constexpr UINT CNM_RXFLAG = WM_USER + 626;
+    static constexpr UINT CNM_AUX1 = WM_USER + 627;
+    static constexpr UINT CNM_AUX3 = WM_USER + 628;
+    static constexpr UINT CNM_AUX4 = WM_USER + 629;
+    static constexpr UINT CNM_AUX2 = WM_USER + 630;
+    static constexpr UINT CNM_AUX5 = WM_USER + 631;
+
+    static constexpr DWORD DEFAULT_EVENT_MASK = EV_RXCHAR | EV_TXEMPTY | EV_CTS | EV_DSR |
+                                                EV_RLSD | EV_BREAK | EV_ERR | EV_RING;
+    static constexpr DWORD READ_CHUNK = 1023;     // most bytes one Read delivers
+    static constexpr DWORD TRANSMIT_CHUNK = 1024; // most bytes one DrainTransmitBuffer sends
+    static constexpr DWORD QUEUE_SIZE = 4096;     // driver queues each way; largest single fill
+    static constexpr DWORD COUNT_UNAVAILABLE = 0xFFFFFFFF;
+    static constexpr DWORD STOP_WAIT = 500; // what every internal stop allows each worker
+
+    // FIFO of bytes in a singly linked chain of heap blocks. Only Size locks by itself; callers
+    // that share a buffer hold a Guard around every other operation and compound step.
+    class BlockBuffer
+    {
+    public:
+        // Header of one heap allocation; the block's data bytes follow it directly.
+        struct Block
+        {
+            DWORD dwRead;     // first unread byte
+            DWORD dwWrite;    // one past the last byte written
+            DWORD dwCapacity; // data bytes
+            Block* pNext;     // toward the tail
+            BYTE* Data() { return reinterpret_cast<BYTE*>(this + 1); }
+            const BYTE* Data() const { return reinterpret_cast<const BYTE*>(this + 1); }
+        };
+
+        class Guard : private CriticalSectionGuard
+        {
+        public:
+            explicit Guard(BlockBuffer& buffer) : CriticalSectionGuard(buffer.m_cs) {}
+        };
+
+        BlockBuffer();
+        virtual ~BlockBuffer();
+        BlockBuffer(const BlockBuffer&) = delete;
+        BlockBuffer& operator=(const BlockBuffer&) = delete;
+
+        // Copies n bytes in at the tail. Returns n, or 0 with nothing changed when a needed
+        // block cannot be allocated.
+        DWORD Append(const void* pSource, DWORD n);
+        // Writable space for n bytes at the tail (see Commit), or null: for n = 0 on a buffer
+        // without blocks, or when a needed block cannot be allocated.
+        BYTE* Reserve(DWORD n);
+        // Makes k bytes written at the last Reserve's pointer part of the buffer.
+        void Commit(DWORD k);
+        // Removes up to n bytes from the head, copying them out unless pDest is null.
+        DWORD Consume(void* pDest, DWORD n);
+        // The count, read under the lock.
+        DWORD Size();
+        void Clear();
+
+        // Inspection of the chain; valid only while the caller holds the lock.
+        const Block* Head() const { return m_pHead; }
+        const Block* Tail() const { return m_pTail; }
+
+    private:
+        friend class CSerialLink;
+
+        static Block* AllocateBlock(DWORD dwCapacity);
+        void LinkAtTail(Block* pBlock);
+        // Unlinks the head block with its unread bytes and hands it to the caller.
+        Block* DetachHead();
+
+        Block* m_pHead;
+        Block* m_pTail;
+        DWORD m_dwCount;
+
+    public:
+        DWORD m_dwMinBlock; // least capacity of a new block; the owner may set it after construction
+
+    private:
+        CRITICAL_SECTION m_cs;
+    };
+
+    // Uses the real serial ports.
+    CSerialLink();
+    // Uses api for every port call; api must outlive the object.
+    explicit CSerialLink(ISerialPortApi& api);
+    virtual ~CSerialLink();
+    CSerialLink(const CSerialLink&) = delete;
+    CSerialLink& operator=(const CSerialLink&) = delete;
+
+    // Lifecycle (virtual table order matters: derived classes replace any of these).
+    virtual void Close(DWORD dwWait);
+    virtual void Init();
+    virtual void Release();
+    virtual bool CreatePort();
+    virtual bool SetupPort();
+
+    // Notifications: each hook posts one CNM_ message through Notify.
+    virtual void Notify(UINT message, LPARAM lParam, bool post);
+    virtual void NotifyReceive();
+    virtual void NotifyDsr();
+    virtual void NotifyCts();
+    virtual void NotifyBreak();
+    virtual void NotifyTxEmpty();
+    virtual void NotifyError();
+    virtual void NotifyRing();
+    virtual void NotifyRlsd();
+    virtual void NotifyRxFlag();
+    virtual void NotifyAux1();
+    virtual void NotifyAux2();
+    virtual void NotifyAux3();
+    virtual void NotifyAux4();
+    virtual void NotifyAux5();
+
+    // Worker bodies.
+    virtual void DispatchEvents(DWORD dwEvents);
+    virtual unsigned MonitorLoopOverlapped();
+    virtual unsigned MonitorLoopPolled();
+    virtual unsigned ReceiveLoop();
+    virtual unsigned TransmitLoop();
+
+    bool Open(int nPort);
+    bool StartWorkers();
+    bool StopWorkers(DWORD dwWait);
+    // Lets workers created with MODE_START_SUSPENDED run. False when there were none to resume.
+    bool ResumeWorkers();
+
+    static unsigned __stdcall MonitorThreadEntry(void* pLink);
+    static unsigned __stdcall ReceiveThreadEntry(void* pLink);
+    static unsigned __stdcall TransmitThreadEntry(void* pLink);
+
+    // Port I/O.
+    DWORD RawRead(void* pDest, DWORD n);
+    DWORD RawWrite(const void* pSource, DWORD n);
+    DWORD FillReceiveBuffer(DWORD n);
+    DWORD DrainTransmitBuffer();
+    DWORD Read(void* pDest);
+    DWORD Write(const void* pSource, DWORD n);
+
+    bool IsOpen() const { return m_hPort != INVALID_HANDLE_VALUE; }
+    int PortNumber() const { return m_nPort; }
+    void SetNotifyWindow(HWND hWnd) { m_hNotifyWnd = hWnd; }
+    DCB* ReadPortState()
+    {
+        return IsOpen() && m_pApi->GetCommState(m_hPort, &m_dcb) ? &m_dcb : nullptr;
+    }
+    bool ApplyPortState(DCB dcb) { return IsOpen() && m_pApi->SetCommState(m_hPort, &dcb); }
+
+    // Settings for reuse beyond the terminal window; set them while the port is closed.
+    void SetNotifyThread(DWORD dwThreadId) { m_dwNotifyThreadId = dwThreadId; }
+    void SetReceiveThreshold(DWORD dwThreshold) { m_dwRxThreshold = dwThreshold; }
+    void SetEventMask(DWORD dwEventMask) { m_dwEventMask = dwEventMask; }
+    // Refused (false) while the port is open.
+    bool SetMode(DWORD dwMode);
+
+    DWORD Mode() const { return m_dwMode; }
+    BlockBuffer& ReceiveBuffer() { return m_rxBuffer; }
+    BlockBuffer& TransmitBuffer() { return m_txBuffer; }
+    // Totals since construction; they wrap. Written without a lock by the I/O roads.
+    DWORD BytesRead() const { return m_dwBytesRead; }
+    DWORD BytesWritten() const { return m_dwBytesWritten; }
+
+protected:
+    // The driver's input-queue count, or COUNT_UNAVAILABLE when the port is closed or the
+    // query fails.
+    DWORD QueuedCount();
+    // Fills the receive buffer (MODE_RX_BUFFER) and raises NotifyReceive when the threshold is
+    // reached.
+    void ReceiveStep(DWORD dwFill, DWORD dwQueued);
+    // Clears pending line errors, purging with dwPurge when there were any.
+    void ClearLineErrors(DWORD dwPurge, COMSTAT* pStat);
+    LPARAM ModemLine(DWORD dwBit);
+    bool TransmitPending() { return m_txBuffer.Size() != 0; }
+    bool CanDrainTransmitBuffer();
+    void WaitForTransmitBufferToDrain();
+    DWORD DrainInPlace();
+    DWORD DrainFromCopy();
+    // Finishes the staged in-place write; false while it is still running after dwWaitMs.
+    bool FinishStagedWrite(DWORD dwWaitMs);
+    void FinishWritesOnClose();
+    void WaitForPendingRead(DWORD* pCount);
+    bool WaitForCommEventOrStop(DWORD* pEvents);
+    bool StopWorker(HANDLE& hThread, HANDLE hWake, DWORD dwWait);
+
+    // Written by the owner while no worker runs; read by everyone.
+    DWORD m_dwMode;
+    HANDLE m_hPort;
+    int m_nPort;
+    WCHAR m_szPortName[64];
+    CRITICAL_SECTION m_csGeneral; // kept for derived classes; nothing here takes it
+    DCB m_dcb;
+    COMMTIMEOUTS m_timeouts;
+    BYTE* m_pScratch; // owned; freed by Release when set
+    BlockBuffer m_rxBuffer;
+    BlockBuffer m_txBuffer;
+    // Added to by the I/O roads without a lock.
+    DWORD m_dwBytesRead;
+    DWORD m_dwBytesWritten;
+    // Written by StartWorkers/StopWorkers; workers read it afresh at every test.
+    std::atomic<bool> m_bRunning;
+    DWORD m_dwEventMask;
+    HANDLE m_hMonitorThread;
+    DWORD m_dwMonitorThreadId;
+    HANDLE m_hMonitorWake;
+    HANDLE m_hReceiveThread;
+    DWORD m_dwReceiveThreadId;
+    HANDLE m_hReceiveWake;
+    HANDLE m_hTransmitThread;
+    DWORD m_dwTransmitThreadId;
+    HANDLE m_hTransmitWake;
+    HWND m_hNotifyWnd;
+    DWORD m_dwNotifyThreadId;
+    DWORD m_dwRxThreshold;
+    OVERLAPPED m_olRead;
+    OVERLAPPED m_olWrite; // the staged road's in-place write
+    OVERLAPPED m_olWait;
+
+    // Implementation state beyond the fields above.
+    ISerialPortApi* m_pApi;
+    // Set by StopWorkers while it waits for the workers: a pending read gives up at once.
+    std::atomic<bool> m_bStopping;
+    bool m_bWorkersSuspended; // created suspended and not resumed yet (owner only)
+    // Serialises DrainTransmitBuffer callers so runs reach the port in the order they left the
+    // buffer; also guards the staged write state below. Taken before the transmit buffer's lock.
+    CRITICAL_SECTION m_csTransmit;
+    bool m_bStagedWritePending;           // m_olWrite is in flight
+    BlockBuffer::Block* m_pStagedBlock;   // emptied block held until that write finishes
+    OverlappedWriteQueue m_directWrites;  // in-flight writes of the direct road
+};

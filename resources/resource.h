@@ -1,0 +1,32 @@
+// Resource ids of Lumetra.exe, shared by Lumetra.rc and the C++ sources.
+// Plain #defines only, so that the resource compiler can read this file too.
+#ifndef LUMETRA_RESOURCES_RESOURCE_H
+#define LUMETRA_RESOURCES_RESOURCE_H
+
+// Dialog templates, strings and the application icon.
+#define IDD_ABOUTBOX            100
+#define IDS_ABOUTBOX            101
+#define IDD_LUMETRA_DIALOG      102
+#define IDR_MAINFRAME           128
+
+// System-menu command that opens the About box; the system reserves commands
+// from 0xF000 upwards, and the low four bits of system commands are flags.
+#define IDM_ABOUTBOX            0x0010
+
+// Controls of the main dialog.
+#define IDC_PORT_LIST           1001
+#define IDC_BAUD_LIST           1003
+#define IDC_STOPBITS_LIST       1004
+#define IDC_PARITY_LIST         1005
+#define IDC_DATABITS_LIST       1006
+#define IDC_CONNECT             1007
+#define IDC_PAUSE_DISPLAY       1010
+#define IDC_RECEIVE_EDIT        1012
+#define IDC_CLEAR_AFTER_SEND    1014
+#define IDC_CYCLIC_SEND         1016
+#define IDC_INTERVAL_EDIT       1017
+#define IDC_SEND_EDIT           1018
+#define IDC_SEND                1019
+#define IDC_CLEAR_RECEIVE       1022
+
+#endif

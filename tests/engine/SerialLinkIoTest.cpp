@@ -1,0 +1,466 @@
+#include "tests/engine/LinkUnderTest.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+using Call = FakeSerialDevice::Call;
+
+namespace
+{
+constexpr DWORD OVERLAPPED_ONLY = CSerialLink::MODE_OVERLAPPED;
+
+std::string Pattern(size_t n, int seed = 0)
+{
+    std::string bytes(n, '\0');
+    for (size_t i = 0; i < n; ++i)
+        bytes[i] = static_cast<char>((i * 31 + seed) & 0xFF);
+    return bytes;
+}
+
+std::vector<DWORD> WriteSizes(FakeSerialDevice& device)
+{
+    std::vector<DWORD> sizes;
+    for (const auto& record : device.Calls())
+    {
+        if (record.call == Call::WriteFile)
+            sizes.push_back(record.args[0]);
+    }
+    return sizes;
+}
+
+// An open port with no workers, so each test drives the I/O roads itself.
+class SerialLinkIo : public testing::Test
+{
+protected:
+    void OpenWithMode(DWORD mode)
+    {
+        ASSERT_TRUE(link.SetMode(mode));
+        ASSERT_TRUE(link.Open(4));
+        device.ClearCalls();
+    }
+    void Stage(const std::string& bytes)
+    {
+        CSerialLink::BlockBuffer::Guard guard(link.TransmitBuffer());
+        link.TransmitBuffer().Append(bytes.data(), static_cast<DWORD>(bytes.size()));
+    }
+
+    FakeSerialDevice device;
+    LinkUnderTest link{device};
+};
+} // namespace
+
+TEST_F(SerialLinkIo, ClosedPortReadsAndWritesNothingWithoutACall)
+{
+    char buffer[1024];
+    EXPECT_EQ(0u, link.Read(buffer));
+    EXPECT_EQ(0u, link.RawRead(buffer, 10));
+    EXPECT_EQ(0u, link.Write("abc", 3));
+    EXPECT_EQ(0u, link.RawWrite("abc", 3));
+    EXPECT_EQ(0u, link.BytesRead());
+    EXPECT_EQ(0u, link.BytesWritten());
+    EXPECT_TRUE(device.Calls().empty());
+}
+
+TEST_F(SerialLinkIo, DirectReadDeliversAtMost1023Bytes)
+{
+    OpenWithMode(OVERLAPPED_ONLY);
+    const std::string input = Pattern(1500);
+    device.PushInput(input);
+    std::vector<char> buffer(1024, '\x5A');
+    EXPECT_EQ(1023u, link.Read(buffer.data()));
+    EXPECT_EQ('\x5A', buffer[1023]) << "byte 1024 stays free for a terminator";
+    EXPECT_EQ(input.substr(0, 1023), std::string(buffer.data(), 1023));
+    EXPECT_EQ(477u, link.Read(buffer.data()));
+    EXPECT_EQ(1500u, link.BytesRead());
+    EXPECT_EQ(0u, link.Read(buffer.data())) << "nothing arrives before the time-out";
+}
+
+TEST_F(SerialLinkIo, BufferedReadTakesChunksFromTheReceiveBufferEvenWhenClosed)
+{
+    ASSERT_TRUE(link.SetMode(OVERLAPPED_ONLY | CSerialLink::MODE_RX_BUFFER));
+    const std::string staged = Pattern(3000);
+    {
+        CSerialLink::BlockBuffer::Guard guard(link.ReceiveBuffer());
+        link.ReceiveBuffer().Append(staged.data(), 3000);
+    }
+    std::vector<char> buffer(1024);
+    std::string got;
+    for (DWORD expected : {1023u, 1023u, 954u, 0u})
+    {
+        const DWORD n = link.Read(buffer.data());
+        EXPECT_EQ(expected, n);
+        got.append(buffer.data(), n);
+    }
+    EXPECT_EQ(staged, got);
+    EXPECT_TRUE(device.Calls().empty()) << "the port is not touched";
+}
+
+TEST_F(SerialLinkIo, PendingReadCompletesWhenBytesArrive)
+{
+    OpenWithMode(OVERLAPPED_ONLY);
+    device.SetEmptyRead(FakeSerialDevice::EmptyRead::Pend);
+    std::thread peer([&] {
+        device.WaitForCallCount(Call::ReadFile, 1, 5000);
+        device.PushInput("late");
+    });
+    char buffer[1024];
+    const DWORD n = link.Read(buffer);
+    peer.join();
+    EXPECT_EQ("late", std::string(buffer, n));
+    EXPECT_EQ(4u, link.BytesRead());
+}
+
+class FailedPendingRead : public testing::TestWithParam<DWORD>
+{
+};
+
+// Wine ends a timed-out read with ERROR_TIMEOUT; a purge or a cancel aborts it; a vanished
+// device breaks it. Each means nothing arrived, and the read must not wait again.
+TEST_P(FailedPendingRead, ReturnsZeroOnce)
+{
+    FakeSerialDevice device;
+    LinkUnderTest link(device);
+    ASSERT_TRUE(link.SetMode(OVERLAPPED_ONLY));
+    ASSERT_TRUE(link.Open(4));
+    device.SetEmptyRead(FakeSerialDevice::EmptyRead::Pend);
+    std::thread peer([&] {
+        device.WaitForCallCount(Call::ReadFile, 1, 5000);
+        device.EndPendingRead(GetParam());
+    });
+    char buffer[1024];
+    EXPECT_EQ(0u, link.Read(buffer));
+    peer.join();
+    EXPECT_EQ(0u, link.BytesRead());
+    EXPECT_EQ(1u, device.CountCalls(Call::GetOverlappedResult));
+}
+
+INSTANTIATE_TEST_SUITE_P(Errors, FailedPendingRead,
+                         testing::Values(ERROR_TIMEOUT, ERROR_OPERATION_ABORTED,
+                                         ERROR_BROKEN_PIPE));
+
+TEST_F(SerialLinkIo, OverlappedReadThatFailsAtOnceReadsNothing)
+{
+    OpenWithMode(OVERLAPPED_ONLY);
+    device.PushInput("xyz");
+    device.FailCall(Call::ReadFile, ERROR_NOT_READY, 1);
+    char buffer[1024];
+    EXPECT_EQ(0u, link.Read(buffer));
+    EXPECT_EQ(0u, device.CountCalls(Call::GetOverlappedResult));
+}
+
+struct LineErrorCase
+{
+    const char* name;
+    bool read;
+    DWORD purge;
+    Call io;
+};
+
+class LineErrorPurge : public testing::TestWithParam<LineErrorCase>
+{
+};
+
+TEST_P(LineErrorPurge, PurgesItsDirectionThenDoesTheIo)
+{
+    FakeSerialDevice device;
+    LinkUnderTest link(device);
+    ASSERT_TRUE(link.SetMode(OVERLAPPED_ONLY));
+    ASSERT_TRUE(link.Open(4));
+    device.PushInput("in");
+    device.SetErrorFlags(CE_FRAME | CE_OVERRUN);
+    device.ClearCalls();
+    char buffer[16];
+    const DWORD n = GetParam().read ? link.RawRead(buffer, sizeof(buffer)) : link.RawWrite("out", 3);
+    EXPECT_EQ(GetParam().read ? 2u : 3u, n);
+    const auto calls = device.Calls();
+    ASSERT_GE(calls.size(), 3u);
+    EXPECT_EQ(Call::ClearCommError, calls[0].call);
+    EXPECT_EQ(GetParam().read, calls[0].pointer != nullptr) << "a read also asks for the status";
+    EXPECT_EQ(Call::PurgeComm, calls[1].call);
+    EXPECT_EQ(GetParam().purge, calls[1].args[0]);
+    EXPECT_EQ(GetParam().io, calls[2].call);
+
+    device.ClearCalls();
+    GetParam().read ? link.RawRead(buffer, sizeof(buffer)) : link.RawWrite("out", 3);
+    EXPECT_EQ(0u, device.CountCalls(Call::PurgeComm)) << "no errors pending, no purge";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Directions, LineErrorPurge,
+    testing::Values(LineErrorCase{"Read", true, PURGE_RXABORT, Call::ReadFile},
+                    LineErrorCase{"Write", false, PURGE_TXABORT, Call::WriteFile}),
+    [](const testing::TestParamInfo<LineErrorCase>& info) { return info.param.name; });
+
+TEST_F(SerialLinkIo, WriteOfNothingQueuesNothingInAnyMode)
+{
+    for (DWORD mode : {0x002u, 0x00Au, 0x008u, 0x02Au})
+    {
+        SCOPED_TRACE(mode);
+        FakeSerialDevice device;
+        LinkUnderTest link(device);
+        ASSERT_TRUE(link.SetMode(mode));
+        ASSERT_TRUE(link.Open(4));
+        device.ClearCalls();
+        EXPECT_EQ(0u, link.Write("x", 0));
+        EXPECT_EQ(0u, link.TransmitBuffer().Size());
+        EXPECT_TRUE(device.Calls().empty());
+    }
+}
+
+struct QueuedWriteCase
+{
+    DWORD mode;
+    bool setsCommMask;
+};
+
+class QueuedWrite : public testing::TestWithParam<QueuedWriteCase>
+{
+};
+
+TEST_P(QueuedWrite, StagesTheBytesAndWakesASender)
+{
+    FakeSerialDevice device;
+    LinkUnderTest link(device);
+    ASSERT_TRUE(link.SetMode(GetParam().mode));
+    ASSERT_TRUE(link.Open(4));
+    device.ClearCalls();
+    EXPECT_EQ(0u, link.Write("hello", 5));
+    EXPECT_EQ(5u, link.TransmitBuffer().Size());
+    EXPECT_EQ(0u, device.CountCalls(Call::WriteFile));
+    const auto calls = device.Calls();
+    if (GetParam().setsCommMask)
+    {
+        ASSERT_EQ(1u, calls.size());
+        EXPECT_EQ(Call::SetCommMask, calls[0].call);
+        EXPECT_EQ(CSerialLink::DEFAULT_EVENT_MASK, calls[0].args[0]);
+        EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(link.m_hMonitorWake, 0));
+    }
+    else
+    {
+        EXPECT_TRUE(calls.empty());
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(link.m_hMonitorWake, 0));
+        EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(link.m_hTransmitWake, 0));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, QueuedWrite,
+                         testing::Values(QueuedWriteCase{0x00A, true},   // overlapped
+                                         QueuedWriteCase{0x008, false},  // blocking
+                                         QueuedWriteCase{0x02A, false}), // transmit worker
+                         [](const testing::TestParamInfo<QueuedWriteCase>& info) {
+                             return "Mode" + std::to_string(info.param.mode);
+                         });
+
+TEST_F(SerialLinkIo, QueuedWriteWhileClosedStaysForLater)
+{
+    ASSERT_TRUE(link.SetMode(OVERLAPPED_ONLY | CSerialLink::MODE_TX_BUFFER));
+    EXPECT_EQ(0u, link.Write("later", 5));
+    EXPECT_EQ(5u, link.TransmitBuffer().Size());
+    EXPECT_TRUE(device.Calls().empty());
+}
+
+TEST_F(SerialLinkIo, OverlappedWriteFinishedAtOnceReturnsTheCount)
+{
+    OpenWithMode(OVERLAPPED_ONLY);
+    EXPECT_EQ(100u, link.Write(Pattern(100).data(), 100));
+    EXPECT_EQ(100u, link.BytesWritten());
+    EXPECT_EQ(Pattern(100), device.Output());
+}
+
+// The caller reuses its buffer at once; the pending writes still send what was asked, in order.
+TEST_F(SerialLinkIo, PendingOverlappedWritesOwnTheirBytes)
+{
+    OpenWithMode(OVERLAPPED_ONLY);
+    device.SetWritesPend(true);
+    std::string expected;
+    for (int i = 0; i < 3; ++i)
+    {
+        std::string bytes = Pattern(100, i);
+        expected += bytes;
+        EXPECT_EQ(0u, link.Write(bytes.data(), 100));
+        bytes.assign(100, '#');
+    }
+    EXPECT_EQ(300u, link.BytesWritten()) << "a pending write counts as sent";
+    EXPECT_EQ(3u, device.PendingWriteCount());
+    EXPECT_EQ(3u, device.CompletePendingWrites());
+    EXPECT_EQ(expected, device.Output());
+
+    // Finished records are reused: the next write needs no new one, and still goes out.
+    device.SetWritesPend(false);
+    EXPECT_EQ(4u, link.Write("tail", 4));
+    EXPECT_EQ(expected + "tail", device.Output());
+}
+
+TEST_F(SerialLinkIo, OverlappedWriteThatFailsAtOnceIsNotCounted)
+{
+    OpenWithMode(OVERLAPPED_ONLY);
+    device.FailCall(Call::WriteFile, ERROR_NOT_READY, 1);
+    EXPECT_EQ(0u, link.Write("abc", 3));
+    EXPECT_EQ(0u, link.BytesWritten());
+}
+
+TEST_F(SerialLinkIo, CloseEndsPendingWritesBeforeClosingThePort)
+{
+    OpenWithMode(OVERLAPPED_ONLY);
+    device.SetWritesPend(true);
+    link.Write("abc", 3);
+    link.Write("def", 3);
+    link.Close(500);
+    EXPECT_EQ(0u, device.PendingWriteCount());
+    const auto sequence = device.CallSequence();
+    const auto cancel = std::find(sequence.begin(), sequence.end(), Call::CancelIoEx);
+    ASSERT_NE(sequence.end(), cancel);
+    EXPECT_LT(cancel, std::find(sequence.begin(), sequence.end(), Call::CloseHandle));
+}
+
+TEST_F(SerialLinkIo, BlockingWriteThatTimesOutCountsWhatWentOut)
+{
+    OpenWithMode(0);
+    device.SetBlockingWriteLimit(10);
+    EXPECT_EQ(10u, link.Write(Pattern(100).data(), 100));
+    EXPECT_EQ(10u, link.BytesWritten());
+}
+
+TEST_F(SerialLinkIo, OverlappedDrainSendsOneRunOfTheHeadBlockPerCall)
+{
+    OpenWithMode(OVERLAPPED_ONLY | CSerialLink::MODE_TX_BUFFER);
+    const std::string bytes = Pattern(3000);
+    Stage(bytes);
+    EXPECT_EQ(1024u, link.DrainTransmitBuffer());
+    EXPECT_EQ(1024u, link.DrainTransmitBuffer());
+    EXPECT_EQ(952u, link.DrainTransmitBuffer());
+    EXPECT_EQ(0u, link.DrainTransmitBuffer());
+    EXPECT_EQ((std::vector<DWORD>{1024, 1024, 952}), WriteSizes(device));
+    EXPECT_EQ(bytes, device.Output());
+}
+
+TEST_F(SerialLinkIo, OverlappedDrainNeverMixesTwoBlocks)
+{
+    OpenWithMode(OVERLAPPED_ONLY | CSerialLink::MODE_TX_BUFFER);
+    const std::string first = Pattern(1024, 1), second = Pattern(500, 2);
+    Stage(first);
+    {
+        CSerialLink::BlockBuffer::Guard guard(link.TransmitBuffer());
+        link.TransmitBuffer().Consume(nullptr, 924); // 100 bytes left in the head block
+    }
+    Stage(second);
+    EXPECT_EQ(100u, link.DrainTransmitBuffer());
+    EXPECT_EQ(500u, link.DrainTransmitBuffer());
+    EXPECT_EQ(first.substr(924) + second, device.Output());
+}
+
+// A pending in-place write keeps its block: bytes queued meanwhile must not land on it.
+TEST_F(SerialLinkIo, PendingInPlaceWriteKeepsItsBlockAlive)
+{
+    OpenWithMode(OVERLAPPED_ONLY | CSerialLink::MODE_TX_BUFFER);
+    device.SetWritesPend(true);
+    const std::string first = Pattern(100, 3);
+    Stage(first);
+    EXPECT_EQ(100u, link.DrainTransmitBuffer());
+    EXPECT_EQ(100u, link.BytesWritten());
+    EXPECT_EQ(0u, link.TransmitBuffer().Size());
+    link.Write(std::string(300, '#').data(), 300);
+
+    EXPECT_EQ(0u, link.DrainTransmitBuffer()) << "the previous write is still running";
+    EXPECT_EQ(1u, device.PendingWriteCount());
+    device.CompletePendingWrites();
+    EXPECT_EQ(first, device.Output());
+
+    EXPECT_EQ(300u, link.DrainTransmitBuffer());
+    device.CompletePendingWrites();
+    EXPECT_EQ(first + std::string(300, '#'), device.Output());
+}
+
+TEST_F(SerialLinkIo, PendingInPlaceRunFromALargerBlockIsNotOverwritten)
+{
+    OpenWithMode(OVERLAPPED_ONLY | CSerialLink::MODE_TX_BUFFER);
+    device.SetWritesPend(true);
+    const std::string bytes = Pattern(1500, 4);
+    Stage(bytes);
+    EXPECT_EQ(1024u, link.DrainTransmitBuffer());
+    Stage(std::string(2000, '#'));
+    device.CompletePendingWrites();
+    EXPECT_EQ(476u, link.DrainTransmitBuffer());
+    device.CompletePendingWrites();
+    EXPECT_EQ(bytes, device.Output());
+}
+
+TEST_F(SerialLinkIo, CloseWithAPendingInPlaceWriteEndsIt)
+{
+    OpenWithMode(OVERLAPPED_ONLY | CSerialLink::MODE_TX_BUFFER);
+    device.SetWritesPend(true);
+    Stage(Pattern(10));
+    EXPECT_EQ(10u, link.DrainTransmitBuffer());
+    link.Close(500);
+    EXPECT_EQ(0u, device.PendingWriteCount());
+    EXPECT_EQ(1u, device.CountCalls(Call::CancelIoEx));
+}
+
+TEST_F(SerialLinkIo, BlockingDrainTakesOneChunkAcrossBlocks)
+{
+    OpenWithMode(CSerialLink::MODE_TX_BUFFER);
+    device.SetBlockingWriteLimit(300);
+    const std::string first = Pattern(1024, 5), second = Pattern(2000, 6);
+    Stage(first);
+    {
+        CSerialLink::BlockBuffer::Guard guard(link.TransmitBuffer());
+        link.TransmitBuffer().Consume(nullptr, 924);
+    }
+    Stage(second);
+    EXPECT_EQ(1024u, link.DrainTransmitBuffer());
+    EXPECT_EQ((std::vector<DWORD>{1024, 724, 424, 124}), WriteSizes(device));
+    EXPECT_EQ(first.substr(924) + second.substr(0, 924), device.Output());
+    EXPECT_EQ(1076u, link.TransmitBuffer().Size());
+}
+
+TEST_F(SerialLinkIo, BlockingDrainStopsAfterAWriteThatMakesNoProgress)
+{
+    OpenWithMode(CSerialLink::MODE_TX_BUFFER);
+    device.FailCall(Call::WriteFile, ERROR_NOT_READY);
+    Stage(Pattern(500));
+    EXPECT_EQ(500u, link.DrainTransmitBuffer());
+    EXPECT_EQ(1u, device.CountCalls(Call::WriteFile));
+}
+
+TEST_F(SerialLinkIo, DrainOfAnEmptyBufferTouchesNothing)
+{
+    for (DWORD mode : {0x00Au, 0x008u})
+    {
+        SCOPED_TRACE(mode);
+        FakeSerialDevice device;
+        LinkUnderTest link(device);
+        ASSERT_TRUE(link.SetMode(mode));
+        ASSERT_TRUE(link.Open(4));
+        device.ClearCalls();
+        EXPECT_EQ(0u, link.DrainTransmitBuffer());
+        EXPECT_TRUE(device.Calls().empty());
+    }
+}
+
+TEST_F(SerialLinkIo, FillReceiveBuffer)
+{
+    OpenWithMode(OVERLAPPED_ONLY | CSerialLink::MODE_RX_BUFFER);
+    EXPECT_EQ(0u, link.FillReceiveBuffer(0));
+    EXPECT_TRUE(device.Calls().empty());
+    {
+        CSerialLink::BlockBuffer::Guard guard(link.ReceiveBuffer());
+        EXPECT_EQ(nullptr, link.ReceiveBuffer().Head()) << "nothing reserved";
+    }
+    device.PushInput("12345");
+    EXPECT_EQ(5u, link.FillReceiveBuffer(64));
+    EXPECT_EQ(5u, link.ReceiveBuffer().Size());
+    char buffer[1024];
+    EXPECT_EQ("12345", std::string(buffer, link.Read(buffer)));
+}
+
+TEST_F(SerialLinkIo, FillReceiveBufferClampsAnAbsurdCount)
+{
+    OpenWithMode(OVERLAPPED_ONLY | CSerialLink::MODE_RX_BUFFER);
+    device.PushInput(Pattern(5000));
+    EXPECT_EQ(4096u, link.FillReceiveBuffer(CSerialLink::COUNT_UNAVAILABLE));
+    EXPECT_EQ(4096u, device.Calls().back().call == Call::ReadFile ? device.Calls().back().args[0] : 0u);
+    EXPECT_EQ(4096u, link.ReceiveBuffer().Size());
+}

@@ -1,0 +1,163 @@
+// The main dialog and the About box as compiled into the executable: header, font and every
+// control in template (tab) order with its kind, exact style, position and text.
+#include "resources/resource.h"
+#include "tests/resources/DialogTemplate.h"
+#include "tests/resources/ModuleResource.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using resourcetest::DialogTemplate;
+using resourcetest::NameOrOrdinal;
+
+// Predefined window classes as the template stores them.
+constexpr WORD kButton = 0x0080;
+constexpr WORD kEdit = 0x0081;
+constexpr WORD kStatic = 0x0082;
+constexpr WORD kComboBox = 0x0085;
+
+constexpr LONG kNoId = -1;
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+
+constexpr DWORD kList = kChild | CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP;
+constexpr DWORD kPushButton = kChild | BS_PUSHBUTTON | WS_TABSTOP;
+constexpr DWORD kCheckBox = kChild | BS_AUTOCHECKBOX | WS_TABSTOP;
+constexpr DWORD kGroupBox = kChild | BS_GROUPBOX;
+constexpr DWORD kLabel = kChild | SS_LEFT | WS_GROUP;
+// Receive area: no ES_AUTOHSCROLL and no WS_HSCROLL, so long lines wrap; not read-only.
+constexpr DWORD kReceiveEdit =
+    kChild | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_BORDER | WS_TABSTOP;
+// Send area: scrolls sideways instead of wrapping.
+constexpr DWORD kSendEdit = kReceiveEdit | ES_AUTOHSCROLL;
+constexpr DWORD kIntervalEdit = kChild | ES_NUMBER | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+
+struct ExpectedControl {
+    LONG id;
+    WORD windowClass;
+    DWORD style;
+    short x, y, cx, cy;
+    NameOrOrdinal title;
+};
+
+NameOrOrdinal Text(const wchar_t* text)
+{
+    return NameOrOrdinal::Name(text);
+}
+
+const NameOrOrdinal kNoText = Text(L"");
+
+const std::vector<ExpectedControl> kMainDialogControls = {
+    {IDC_PORT_LIST, kComboBox, kList, 52, 14, 48, 75, kNoText},
+    {IDC_BAUD_LIST, kComboBox, kList, 52, 32, 48, 77, kNoText},
+    {IDC_PARITY_LIST, kComboBox, kList, 52, 50, 48, 87, kNoText},
+    {IDC_DATABITS_LIST, kComboBox, kList, 52, 68, 48, 73, kNoText},
+    {IDC_STOPBITS_LIST, kComboBox, kList, 52, 86, 48, 77, kNoText},
+    {IDC_CONNECT, kButton, kPushButton, 25, 102, 50, 14, Text(L"连接")},
+    {IDC_PAUSE_DISPLAY, kButton, kCheckBox, 14, 140, 84, 10, Text(L"暂停接收显示")},
+    {IDC_CLEAR_RECEIVE, kButton, kPushButton, 25, 156, 50, 14, Text(L"清空接受区")},
+    {IDC_CLEAR_AFTER_SEND, kButton, kCheckBox, 13, 193, 84, 10, Text(L"发送完自动清空")},
+    {IDC_CYCLIC_SEND, kButton, kCheckBox, 13, 205, 82, 10, Text(L"指令循环发送")},
+    {kNoId, kStatic, kLabel, 13, 218, 32, 8, Text(L"指令间隔")},
+    {IDC_RECEIVE_EDIT, kEdit, kReceiveEdit, 115, 7, 234, 169, kNoText},
+    {kNoId, kStatic, kLabel, 115, 227, 220, 13, Text(L"Varnholt出品  www.varnholt.example")},
+    {IDC_SEND_EDIT, kEdit, kSendEdit, 113, 184, 184, 41, kNoText},
+    {IDC_SEND, kButton, kPushButton, 306, 191, 39, 31, Text(L"发 送")},
+    {kNoId, kButton, kGroupBox, 6, 2, 101, 119, Text(L"通信设置")},
+    {kNoId, kStatic, kLabel, 13, 16, 35, 8, Text(L"串口号\uFF1A")},
+    {kNoId, kStatic, kLabel, 13, 34, 34, 8, Text(L"波特率\uFF1A")},
+    {kNoId, kStatic, kLabel, 13, 52, 36, 8, Text(L"校验位\uFF1A")},
+    {kNoId, kStatic, kLabel, 13, 70, 36, 8, Text(L"数据位\uFF1A")},
+    {kNoId, kStatic, kLabel, 13, 88, 38, 8, Text(L"停止位\uFF1A")},
+    {kNoId, kButton, kGroupBox, 6, 124, 101, 55, Text(L"接收区设置")},
+    {kNoId, kButton, kGroupBox, 5, 182, 101, 55, Text(L"发送区设置")},
+    {kNoId, kStatic, kLabel, 81, 219, 17, 8, Text(L"毫秒")},
+    {IDC_INTERVAL_EDIT, kEdit, kIntervalEdit, 47, 215, 29, 14, kNoText},
+};
+
+const std::vector<ExpectedControl> kAboutBoxControls = {
+    {kNoId, kStatic, kChild | SS_ICON, 11, 17, 20, 20, NameOrOrdinal::Ordinal(IDR_MAINFRAME)},
+    {kNoId, kStatic, kLabel | SS_NOPREFIX, 40, 10, 119, 8, Text(L"Lumetra 2.0 版")},
+    {kNoId, kStatic, kLabel, 40, 25, 119, 8, Text(L"版权所有 (C) 2010 Varnholt")},
+    {IDOK, kButton, kChild | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 178, 7, 50, 16, Text(L"确定")},
+};
+
+DialogTemplate LoadDialogTemplate(int id)
+{
+    resourcetest::ResourceBytes bytes = resourcetest::FindModuleResource(RT_DIALOG, MAKEINTRESOURCEW(id));
+    std::optional<DialogTemplate> dialog = resourcetest::ParseDialogTemplateEx(bytes.data, bytes.size);
+    EXPECT_TRUE(dialog.has_value()) << "dialog " << id << " missing or not an extended template";
+    return dialog.value_or(DialogTemplate{});
+}
+
+void ExpectControls(const std::vector<ExpectedControl>& expected, const DialogTemplate& dialog)
+{
+    ASSERT_EQ(expected.size(), dialog.items.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "control " << i << ", id " << expected[i].id);
+        const resourcetest::DialogItem& item = dialog.items[i];
+        EXPECT_EQ(expected[i].id, item.id);
+        EXPECT_EQ(NameOrOrdinal::Ordinal(expected[i].windowClass), item.windowClass);
+        EXPECT_EQ(expected[i].style, item.style) << std::hex << "differing bits 0x"
+                                                 << (expected[i].style ^ item.style);
+        EXPECT_EQ(0u, item.exStyle);
+        EXPECT_EQ(expected[i].x, item.x);
+        EXPECT_EQ(expected[i].y, item.y);
+        EXPECT_EQ(expected[i].cx, item.cx);
+        EXPECT_EQ(expected[i].cy, item.cy);
+        EXPECT_EQ(expected[i].title, item.title);
+        EXPECT_EQ(0, item.extraCount);
+    }
+}
+
+void ExpectSongTiNinePoints(const DialogTemplate& dialog)
+{
+    EXPECT_EQ(L"宋体", dialog.typeface);
+    EXPECT_EQ(9, dialog.pointSize);
+    EXPECT_EQ(FW_NORMAL, dialog.weight);
+    EXPECT_EQ(0, dialog.italic);
+}
+
+TEST(MainDialogTemplate, HasCaptionFontSizeAndFixedFrame)
+{
+    DialogTemplate dialog = LoadDialogTemplate(IDD_LUMETRA_DIALOG);
+    // Two em dashes and an ideographic space, exactly as the product shows its name.
+    EXPECT_EQ(L"Varnholt\u2014\u2014Lumetra\u30002.0版", dialog.title);
+    ExpectSongTiNinePoints(dialog);
+    EXPECT_EQ(360, dialog.cx);
+    EXPECT_EQ(247, dialog.cy);
+    EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
+                                 DS_MODALFRAME | DS_SETFONT),
+              dialog.style)
+        << std::hex << "style 0x" << dialog.style;
+    EXPECT_EQ(static_cast<DWORD>(WS_EX_APPWINDOW), dialog.exStyle);
+    EXPECT_EQ(NameOrOrdinal{}, dialog.menu);
+    EXPECT_EQ(NameOrOrdinal{}, dialog.windowClass);
+}
+
+TEST(MainDialogTemplate, ControlsInTabOrderWithKindStylePositionAndText)
+{
+    ExpectControls(kMainDialogControls, LoadDialogTemplate(IDD_LUMETRA_DIALOG));
+}
+
+TEST(AboutBoxTemplate, HasCaptionFontSizeAndModalFrame)
+{
+    DialogTemplate dialog = LoadDialogTemplate(IDD_ABOUTBOX);
+    EXPECT_EQ(L"关于 Lumetra", dialog.title);
+    ExpectSongTiNinePoints(dialog);
+    EXPECT_EQ(235, dialog.cx);
+    EXPECT_EQ(55, dialog.cy);
+    EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT),
+              dialog.style)
+        << std::hex << "style 0x" << dialog.style;
+    EXPECT_EQ(0u, dialog.exStyle);
+}
+
+TEST(AboutBoxTemplate, ControlsShowIconVersionNoticeAndOk)
+{
+    ExpectControls(kAboutBoxControls, LoadDialogTemplate(IDD_ABOUTBOX));
+}
+
+} // namespace
