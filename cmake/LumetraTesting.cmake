@@ -5,7 +5,8 @@
 #   lumetra_add_test(<name> SOURCES <files...> [LIBS <libs...>] [LABELS <labels...>]
 #                    [NEEDS display|pty ...])
 #
-# NEEDS display: the runner gives the test an X display (a private Xvfb).
+# NEEDS display: the test shows windows (the runner gives every program an X display; tests
+#                that need one never run at the same time as each other).
 # NEEDS pty:     the runner creates virtual null-modem pairs and lists them in LUMETRA_NULL_MODEMS.
 include(CTest)
 

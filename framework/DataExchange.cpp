@@ -1,0 +1,223 @@
+#include "framework/DataExchange.h"
+
+#include <climits>
+#include <cwchar>
+#include <cwctype>
+
+#include "framework/CWinApp.h"
+
+namespace {
+
+const wchar_t kParseIntPrompt[] = L"请输入一个整数。";
+const wchar_t kParseUintPrompt[] = L"请输入一个正整数。";
+
+CString GetWindowTextOf(HWND hWnd)
+{
+    CString str;
+    const int nLength = ::GetWindowTextLengthW(hWnd);
+    str.ReleaseBuffer(::GetWindowTextW(hWnd, str.GetBuffer(nLength + 1), nLength + 1));
+    return str;
+}
+
+bool IsMultiLineEdit(HWND hWnd)
+{
+    wchar_t szClass[16];
+    return ::GetClassNameW(hWnd, szClass, 16) > 0 && ::lstrcmpiW(szClass, L"Edit") == 0
+        && (::GetWindowLongW(hWnd, GWL_STYLE) & ES_MULTILINE) != 0;
+}
+
+// Writes text to a control, touching it only as far as needed (see DDX_Text in the header).
+void SetControlText(HWND hWnd, const CString& value)
+{
+    const CString current = GetWindowTextOf(hWnd);
+    if (current == value)
+        return;
+    const int nCurrent = current.GetLength();
+    const bool bGrowsOnly = nCurrent < value.GetLength()
+        && std::wmemcmp(current.GetString(), value.GetString(), static_cast<size_t>(nCurrent)) == 0;
+    if (!bGrowsOnly || !IsMultiLineEdit(hWnd)) {
+        ::SetWindowTextW(hWnd, value);
+        return;
+    }
+    if (static_cast<UINT>(::SendMessageW(hWnd, EM_GETLIMITTEXT, 0, 0)) < static_cast<UINT>(value.GetLength()))
+        ::SendMessageW(hWnd, EM_SETLIMITTEXT, 0, 0);   // 0 lifts the limit
+    ::SendMessageW(hWnd, EM_SETSEL, static_cast<WPARAM>(nCurrent), static_cast<LPARAM>(nCurrent));
+    ::SendMessageW(hWnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(value.GetString() + nCurrent));
+    ::SendMessageW(hWnd, EM_SETMODIFY, FALSE, 0);   // as after WM_SETTEXT
+}
+
+bool IsAsciiDigit(wchar_t ch)
+{
+    return ch >= L'0' && ch <= L'9';
+}
+
+// Reads "[blanks][sign]digits[blanks]" (ASCII digits) into a value in [minimum, maximum].
+bool ParseDecimal(LPCWSTR psz, long long minimum, long long maximum, long long& result)
+{
+    while (std::iswspace(*psz))
+        ++psz;
+    bool bNegative = false;
+    if (*psz == L'+' || *psz == L'-') {
+        bNegative = *psz == L'-';
+        ++psz;
+    }
+    if (!IsAsciiDigit(*psz))
+        return false;
+    long long value = 0;
+    for (; IsAsciiDigit(*psz); ++psz) {
+        value = value * 10 + (*psz - L'0');
+        if (value > maximum - minimum)   // already out of any 32-bit range; stop before overflow
+            return false;
+    }
+    while (std::iswspace(*psz))
+        ++psz;
+    if (*psz != L'\0')
+        return false;
+    result = bNegative ? -value : value;
+    return result >= minimum && result <= maximum;
+}
+
+// Reads or writes a control's text as a decimal number in [minimum, maximum].
+void ExchangeNumber(CDataExchange* pDX, int nIDC, long long& value, long long minimum, long long maximum,
+                    LPCWSTR pszPrompt)
+{
+    HWND hWndCtrl = pDX->PrepareEditCtrl(nIDC);
+    if (hWndCtrl == nullptr)
+        return;
+    if (!pDX->m_bSaveAndValidate) {
+        CString text;
+        text.Format(L"%lld", value);
+        SetControlText(hWndCtrl, text);
+        return;
+    }
+    long long parsed = 0;
+    if (!ParseDecimal(GetWindowTextOf(hWndCtrl), minimum, maximum, parsed)) {
+        pDX->m_pDlgWnd->MessageBox(pszPrompt, nullptr, MB_OK | MB_ICONEXCLAMATION);
+        pDX->Fail();
+        return;
+    }
+    value = parsed;
+}
+
+}  // namespace
+
+CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
+    : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd)
+{
+}
+
+HWND CDataExchange::PrepareCtrl(int nIDC)
+{
+    if (m_bFailed)
+        return nullptr;
+    HWND hWndCtrl = nullptr;
+    m_pDlgWnd->GetDlgItem(nIDC, &hWndCtrl);
+    m_idLastControl = nIDC;
+    m_bEditLastControl = FALSE;
+    return hWndCtrl;
+}
+
+HWND CDataExchange::PrepareEditCtrl(int nIDC)
+{
+    HWND hWndCtrl = PrepareCtrl(nIDC);
+    m_bEditLastControl = hWndCtrl != nullptr;
+    return hWndCtrl;
+}
+
+void CDataExchange::Fail()
+{
+    m_bFailed = TRUE;
+    if (!m_bSaveAndValidate || m_idLastControl == 0)
+        return;
+    HWND hWndLastControl = nullptr;
+    m_pDlgWnd->GetDlgItem(m_idLastControl, &hWndLastControl);
+    if (hWndLastControl == nullptr)
+        return;
+    ::SetFocus(hWndLastControl);
+    if (m_bEditLastControl)
+        ::SendMessageW(hWndLastControl, EM_SETSEL, 0, -1);
+}
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
+{
+    HWND hWndCtrl = pDX->PrepareCtrl(nIDC);
+    if (hWndCtrl == nullptr)
+        return;
+    rControl.m_hWnd = hWndCtrl;
+}
+
+void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
+{
+    HWND hWndCtrl = pDX->PrepareEditCtrl(nIDC);
+    if (hWndCtrl == nullptr)
+        return;
+    if (pDX->m_bSaveAndValidate)
+        value = GetWindowTextOf(hWndCtrl);
+    else
+        SetControlText(hWndCtrl, value);
+}
+
+void DDX_Text(CDataExchange* pDX, int nIDC, int& value)
+{
+    long long wide = value;
+    ExchangeNumber(pDX, nIDC, wide, INT_MIN, INT_MAX, kParseIntPrompt);
+    value = static_cast<int>(wide);
+}
+
+void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value)
+{
+    long long wide = value;
+    ExchangeNumber(pDX, nIDC, wide, 0, UINT_MAX, kParseUintPrompt);
+    value = static_cast<UINT>(wide);
+}
+
+void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index)
+{
+    HWND hWndCtrl = pDX->PrepareCtrl(nIDC);
+    if (hWndCtrl == nullptr)
+        return;
+    if (pDX->m_bSaveAndValidate)
+        index = static_cast<int>(::SendMessageW(hWndCtrl, CB_GETCURSEL, 0, 0));
+    else
+        ::SendMessageW(hWndCtrl, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value)
+{
+    HWND hWndCtrl = pDX->PrepareCtrl(nIDC);
+    if (hWndCtrl == nullptr)
+        return;
+    if (pDX->m_bSaveAndValidate) {
+        const int nIndex = static_cast<int>(::SendMessageW(hWndCtrl, CB_GETCURSEL, 0, 0));
+        if (nIndex == CB_ERR) {
+            value = GetWindowTextOf(hWndCtrl);
+            return;
+        }
+        const int nLength = static_cast<int>(::SendMessageW(hWndCtrl, CB_GETLBTEXTLEN, static_cast<WPARAM>(nIndex), 0));
+        CString text;
+        const int nCopied = static_cast<int>(::SendMessageW(hWndCtrl, CB_GETLBTEXT, static_cast<WPARAM>(nIndex),
+                                                            reinterpret_cast<LPARAM>(text.GetBuffer(nLength + 1))));
+        text.ReleaseBuffer(nCopied == CB_ERR ? 0 : nCopied);
+        value = text;
+        return;
+    }
+    const int nIndex = static_cast<int>(::SendMessageW(hWndCtrl, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                       reinterpret_cast<LPARAM>(value.GetString())));
+    if (nIndex == CB_ERR)
+        SetControlText(hWndCtrl, value);
+    else
+        ::SendMessageW(hWndCtrl, CB_SETCURSEL, static_cast<WPARAM>(nIndex), 0);
+}
+
+void DDX_Check(CDataExchange* pDX, int nIDC, int& value)
+{
+    HWND hWndCtrl = pDX->PrepareCtrl(nIDC);
+    if (hWndCtrl == nullptr)
+        return;
+    if (pDX->m_bSaveAndValidate) {
+        value = static_cast<int>(::SendMessageW(hWndCtrl, BM_GETCHECK, 0, 0));
+        return;
+    }
+    const int state = value == BST_UNCHECKED || value == BST_INDETERMINATE ? value : BST_CHECKED;
+    ::SendMessageW(hWndCtrl, BM_SETCHECK, static_cast<WPARAM>(state), 0);
+}
