@@ -1,0 +1,95 @@
+// An emptied interval box makes every exchange show its validation message. Notifications and
+// ticks that arrive while such a message is up must not stack further messages, and the window
+// must go on working once it is closed.
+#include "tests/ui/terminal/TerminalFixture.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+const wchar_t kValidationPrompt[] = L"请输入一个整数。";
+
+// Keeps the device sending for a while; returns the most boxes the dialog showed at one time
+// (stopping early at two).
+int MostBoxesWhileSending(testsupport::PeerPort& peer, DWORD nForMs, const std::function<int()>& countBoxes)
+{
+    int nMost = 0;
+    const ULONGLONG nEnd = ::GetTickCount64() + nForMs;
+    while (::GetTickCount64() < nEnd && nMost < 2) {
+        peer.Send("+");
+        nMost = std::max(nMost, countBoxes());
+        ::Sleep(20);   // pace of the device's bytes, not a wait for a result
+    }
+    return nMost;
+}
+
+TEST_F(TerminalTest, DataArrivingWithAnEmptiedIntervalShowsOneValidationMessageAndKeepsReceiving)
+{
+    Connect(kFirstCom);
+    Host().SetText(IDC_INTERVAL_EDIT, L"");
+    ASSERT_TRUE(Peer(kFirstCom).Send("first"));
+
+    HWND hWndBox = Host().WaitForOwnedBox();
+    ASSERT_NE(nullptr, hWndBox);
+    EXPECT_EQ(kValidationPrompt, DialogHostBase::ReadBox(hWndBox).text);
+    const int nMost = MostBoxesWhileSending(Peer(kFirstCom), 1000, [this] { return VisibleBoxCount(); });
+    ASSERT_EQ(1, nMost) << "notifications during the message return at once";
+    ASSERT_TRUE(DialogHostBase::PressOk(hWndBox));
+
+    // The interrupted notification reads on; the refresh writes the interval back.
+    ASSERT_TRUE(dialog_host::WaitUntil([&] {
+        const std::wstring text = ReceiveText();
+        return text.size() >= 5 && text.compare(0, 5, L"first") == 0;
+    }, kWaitMs));
+    EXPECT_EQ(L"1000", Host().Text(IDC_INTERVAL_EDIT));
+    EXPECT_EQ(nullptr, Host().FindOwnedBox());
+
+    // Everything sent while the message was up arrives too, and reception goes on.
+    Host().Click(IDC_CLEAR_RECEIVE);
+    ASSERT_TRUE(Peer(kFirstCom).Send("after"));
+    ASSERT_TRUE(dialog_host::WaitUntil([&] {
+        const std::wstring text = ReceiveText();
+        return text.size() >= 5 && text.compare(text.size() - 5, 5, L"after") == 0;
+    }, kWaitMs));
+    EXPECT_EQ(nullptr, Host().FindOwnedBox());
+}
+
+TEST_F(TerminalTest, TicksWithAnEmptiedIntervalNeverStackValidationMessages)
+{
+    Connect(kFirstCom);
+    Host().SetText(IDC_SEND_EDIT, L"T");
+    Host().SetText(IDC_INTERVAL_EDIT, L"20");
+    Host().Click(IDC_CYCLIC_SEND);
+    ASSERT_EQ("T", Peer(kFirstCom).Receive(1, kWaitMs));
+    Host().SetText(IDC_INTERVAL_EDIT, L"");
+
+    HWND hWndBox = Host().WaitForOwnedBox();
+    ASSERT_NE(nullptr, hWndBox);
+    EXPECT_EQ(kValidationPrompt, DialogHostBase::ReadBox(hWndBox).text);
+    // Ticks every 20 ms and bytes from the device, all while the message is up.
+    const int nMost = MostBoxesWhileSending(Peer(kFirstCom), 1000, [this] { return VisibleBoxCount(); });
+    ASSERT_EQ(1, nMost) << "ticks and notifications during the message stack nothing";
+    ASSERT_TRUE(DialogHostBase::PressOk(hWndBox));
+
+    // The box can only be unticked once the interval is a number again.
+    Host().SetText(IDC_INTERVAL_EDIT, L"20");
+    ASSERT_TRUE(dialog_host::WaitUntil([&] {
+        if (HWND hWndNext = Host().FindOwnedBox())
+            DialogHostBase::PressOk(hWndNext);
+        return Host().FindOwnedBox() == nullptr;
+    }, kWaitMs));
+    Host().Click(IDC_CYCLIC_SEND);
+    EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED), Host().CheckState(IDC_CYCLIC_SEND));
+    Peer(kFirstCom).ReceiveUntilQuiet(300, kWaitMs);
+    EXPECT_EQ("", Peer(kFirstCom).ReceiveUntilQuiet(500, 500)) << "cyclic sending stopped";
+
+    Host().Click(IDC_CLEAR_RECEIVE);
+    ASSERT_TRUE(Peer(kFirstCom).Send("still here"));
+    ASSERT_TRUE(dialog_host::WaitUntil([&] {
+        const std::wstring text = ReceiveText();
+        return text.size() >= 10 && text.compare(text.size() - 10, 10, L"still here") == 0;
+    }, kWaitMs));
+}
+
+}  // namespace

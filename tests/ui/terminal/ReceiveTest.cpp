@@ -1,0 +1,199 @@
+// The receive area: what the device sends appears as text at the end, the view follows it, and
+// pause, clear and stale notifications behave.
+#include "tests/ui/terminal/TerminalFixture.h"
+
+#include <cstdio>
+
+namespace {
+
+struct ReceiveView {
+    int nLength;
+    DWORD nSelStart, nSelEnd;
+    int nFirstVisible;
+    int nVisibleLines;
+    int nCaretLine;
+};
+
+ReceiveView ViewOf(HWND hWndEdit)
+{
+    ReceiveView view = {};
+    view.nLength = ::GetWindowTextLengthW(hWndEdit);
+    ::SendMessageW(hWndEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&view.nSelStart), reinterpret_cast<LPARAM>(&view.nSelEnd));
+    view.nFirstVisible = static_cast<int>(::SendMessageW(hWndEdit, EM_GETFIRSTVISIBLELINE, 0, 0));
+    view.nCaretLine = static_cast<int>(::SendMessageW(hWndEdit, EM_LINEFROMCHAR, static_cast<WPARAM>(view.nLength), 0));
+    RECT rect;
+    ::SendMessageW(hWndEdit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&rect));
+    HDC hDC = ::GetDC(hWndEdit);
+    HGDIOBJ hOldFont = ::SelectObject(hDC, reinterpret_cast<HGDIOBJ>(::SendMessageW(hWndEdit, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics = {};
+    ::GetTextMetricsW(hDC, &metrics);
+    ::SelectObject(hDC, hOldFont);
+    ::ReleaseDC(hWndEdit, hDC);
+    view.nVisibleLines = metrics.tmHeight > 0 ? (rect.bottom - rect.top) / metrics.tmHeight : 0;
+    return view;
+}
+
+TEST_F(TerminalTest, ReceivedLettersAreAppended)
+{
+    Connect(kFirstCom);
+    ASSERT_TRUE(Peer(kFirstCom).Send("abc"));
+    EXPECT_TRUE(WaitForReceiveText(L"abc"));
+    ASSERT_TRUE(Peer(kFirstCom).Send("def\r\n"));
+    EXPECT_TRUE(WaitForReceiveText(L"abcdef\r\n"));
+}
+
+TEST_F(TerminalTest, ZeroByteIsLeftOutAndTheBytesAfterItShown)
+{
+    Connect(kFirstCom);
+    ASSERT_TRUE(Peer(kFirstCom).Send(std::string("A\0B", 3)));
+    EXPECT_TRUE(WaitForReceiveText(L"AB")) << "got \"" << testing::PrintToString(ReceiveText()) << "\"";
+}
+
+TEST_F(TerminalTest, AfterEveryChunkTheCaretIsAtTheEndAndTheEndInView)
+{
+    Connect(kFirstCom);
+    HWND hWndEdit = Host().Item(IDC_RECEIVE_EDIT);
+    std::wstring expected;
+    for (int nBatch = 0; nBatch < 12; ++nBatch) {
+        std::string lines;
+        for (int i = 1; i <= 10; ++i) {
+            char szLine[32];
+            std::snprintf(szLine, sizeof szLine, "line %03d\r\n", nBatch * 10 + i);
+            lines += szLine;
+        }
+        expected += std::wstring(lines.begin(), lines.end());
+        ASSERT_TRUE(Peer(kFirstCom).Send(lines));
+        ASSERT_TRUE(WaitForReceiveText(expected)) << "batch " << nBatch;
+
+        const ReceiveView view = Host().RunOnDialogThread([hWndEdit] { return ViewOf(hWndEdit); });
+        EXPECT_EQ(static_cast<DWORD>(view.nLength), view.nSelStart) << "batch " << nBatch;
+        EXPECT_EQ(static_cast<DWORD>(view.nLength), view.nSelEnd) << "batch " << nBatch;
+        ASSERT_GT(view.nVisibleLines, 1);
+        EXPECT_LE(view.nFirstVisible, view.nCaretLine) << "batch " << nBatch;
+        EXPECT_LT(view.nCaretLine, view.nFirstVisible + view.nVisibleLines)
+            << "batch " << nBatch << ": first visible line " << view.nFirstVisible << ", end on line " << view.nCaretLine;
+    }
+    const ReceiveView view = Host().RunOnDialogThread([hWndEdit] { return ViewOf(hWndEdit); });
+    EXPECT_EQ(120, view.nCaretLine);
+    EXPECT_GT(view.nFirstVisible, 120 - view.nVisibleLines) << "the last lines are in view";
+}
+
+TEST_F(TerminalTest, BurstLongerThanOneReadArrivesCompletely)
+{
+    Connect(kFirstCom);
+    std::string burst;
+    for (int i = 0; burst.size() < 3000; ++i)
+        burst += (i % 50 == 49) ? '\n' : static_cast<char>('A' + i % 26);
+    ASSERT_EQ(3000u, burst.size());
+    ASSERT_TRUE(Peer(kFirstCom).Send(burst));
+    ASSERT_TRUE(WaitForBytesRead(3000, 20000));
+    EXPECT_TRUE(WaitForReceiveText(std::wstring(burst.begin(), burst.end())));
+}
+
+TEST_F(TerminalTest, DoubleByteCharacterSplitAcrossTwoWritesShowsAsOneCharacter)
+{
+    Connect(kFirstCom);
+    ASSERT_TRUE(Peer(kFirstCom).Send("\xD6"));   // first byte of 中 in code page 936
+    ASSERT_TRUE(WaitForBytesRead(1)) << "the lead byte is read in a chunk of its own";
+    EXPECT_EQ(L"", ReceiveText()) << "half a character is not shown";
+    ASSERT_TRUE(Peer(kFirstCom).Send("\xD0"));
+    EXPECT_TRUE(WaitForReceiveText(L"中"));
+}
+
+TEST_F(TerminalTest, TypedTextStaysAndDataIsAppendedAfterIt)
+{
+    Connect(kFirstCom);
+    Host().Type(IDC_RECEIVE_EDIT, L"typed ");
+    ASSERT_EQ(L"typed ", ReceiveText());
+    ASSERT_TRUE(Peer(kFirstCom).Send("data"));
+    EXPECT_TRUE(WaitForReceiveText(L"typed data"));
+}
+
+TEST_F(TerminalTest, DataReceivedWhilePausedIsDroppedForGood)
+{
+    Connect(kFirstCom);
+    ASSERT_TRUE(Peer(kFirstCom).Send("seen"));
+    ASSERT_TRUE(WaitForReceiveText(L"seen"));
+
+    Host().Click(IDC_PAUSE_DISPLAY);
+    ASSERT_EQ(static_cast<UINT>(BST_CHECKED), Host().CheckState(IDC_PAUSE_DISPLAY));
+    const DWORD nBefore = BytesRead();
+    ASSERT_TRUE(Peer(kFirstCom).Send("lost"));
+    ASSERT_TRUE(WaitForBytesRead(nBefore + 4)) << "paused bytes are still read from the port";
+    EXPECT_EQ(L"seen", ReceiveText());
+
+    Host().Click(IDC_PAUSE_DISPLAY);
+    ASSERT_TRUE(Peer(kFirstCom).Send("kept"));
+    EXPECT_TRUE(WaitForReceiveText(L"seenkept"));
+}
+
+TEST_F(TerminalTest, PauseClearAndDisconnectDropAHeldPartOfACharacter)
+{
+    auto heldBytes = [&] { return Host().Invoke([](TerminalDlg& dlg) { return dlg.m_receiveDecoder.Pending().size(); }); };
+    auto holdLeadByte = [&] {
+        ASSERT_TRUE(Peer(kFirstCom).Send("\xD6"));
+        ASSERT_TRUE(dialog_host::WaitUntil([&] { return heldBytes() == 1; }, kWaitMs));
+    };
+    Connect(kFirstCom);
+
+    holdLeadByte();
+    Host().Click(IDC_PAUSE_DISPLAY);
+    const DWORD nBefore = BytesRead();
+    ASSERT_TRUE(Peer(kFirstCom).Send("x"));
+    ASSERT_TRUE(WaitForBytesRead(nBefore + 1));
+    EXPECT_EQ(0u, heldBytes()) << "pause";
+    Host().Click(IDC_PAUSE_DISPLAY);
+
+    holdLeadByte();
+    Host().Click(IDC_CLEAR_RECEIVE);
+    EXPECT_EQ(0u, heldBytes()) << "clear";
+
+    holdLeadByte();
+    Disconnect();
+    EXPECT_EQ(0u, heldBytes()) << "disconnect";
+
+    Connect(kFirstCom);
+    ASSERT_TRUE(Peer(kFirstCom).Send("ok"));
+    EXPECT_TRUE(WaitForReceiveText(L"ok"));
+}
+
+TEST_F(TerminalTest, ClearEmptiesTheReceiveAreaAndResetsUnsavedEdits)
+{
+    Connect(kFirstCom);
+    ASSERT_TRUE(Peer(kFirstCom).Send("abc"));
+    ASSERT_TRUE(WaitForReceiveText(L"abc"));
+    Host().SetText(IDC_SEND_EDIT, L"typed, not exchanged");
+
+    Host().Click(IDC_CLEAR_RECEIVE);
+    EXPECT_EQ(L"", ReceiveText());
+    EXPECT_EQ(L"", Host().Text(IDC_SEND_EDIT)) << "reset to the send text last exchanged";
+
+    ASSERT_TRUE(Peer(kFirstCom).Send("def"));
+    EXPECT_TRUE(WaitForReceiveText(L"def"));
+}
+
+TEST_F(TerminalTest, StaleNotificationChangesNothing)
+{
+    // A handler that exchanged data would take the control's text into the member.
+    auto markMemberAndControl = [&] {
+        Host().Invoke([](TerminalDlg& dlg) { dlg.m_strReceive = L"member"; return true; });
+        Host().SetText(IDC_RECEIVE_EDIT, L"control");
+    };
+    auto notify = [&](int nCom) {
+        return Host().Invoke([nCom](TerminalDlg& dlg) { return dlg.OnCommReceive(static_cast<WPARAM>(nCom), 0); });
+    };
+    auto member = [&] { return std::wstring(Host().Invoke([](TerminalDlg& dlg) { return dlg.m_strReceive; })); };
+
+    markMemberAndControl();
+    EXPECT_EQ(0, notify(kFirstCom)) << "port closed";
+    EXPECT_EQ(L"member", member());
+    EXPECT_EQ(L"control", ReceiveText());
+
+    Connect(kFirstCom);
+    markMemberAndControl();
+    EXPECT_EQ(1, notify(kSecondCom)) << "another port's number";
+    EXPECT_EQ(L"member", member());
+    EXPECT_EQ(L"control", ReceiveText());
+}
+
+}  // namespace

@@ -1,0 +1,82 @@
+// The real main window connected to null-modem pairs, with the test as the device on the peer
+// ends. The window runs on a thread of its own (DialogHost); the application object's main window
+// is the dialog, so the Connect button's announcements reach it, where they are recorded.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/NullModem.h"
+#include "tests/ui/support/DialogHost.h"
+#include "tests/ui/support/LumetraDlgProbe.h"
+#include "tests/ui/terminal/CommStateRecorder.h"
+
+// The main window with the receive decoder opened up and the announcements it gets recorded.
+class TerminalDlg : public LumetraDlgProbe {
+public:
+    using CLumetraDlg::m_receiveDecoder;
+
+    struct Announcement {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    std::vector<Announcement> m_announcements;   // dialog thread only
+
+    BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+};
+
+bool operator==(const TerminalDlg::Announcement& a, const TerminalDlg::Announcement& b);
+std::ostream& operator<<(std::ostream& os, const TerminalDlg::Announcement& a);
+
+class TerminalTest : public ::testing::Test {
+protected:
+    static constexpr int kFirstCom = 5;
+    static constexpr int kSecondCom = 6;
+    static constexpr int kMissingCom = 7;   // never mapped: opening it fails
+    static constexpr DWORD kWaitMs = 10000;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    DialogHost<TerminalDlg>& Host() { return *m_pHost; }
+    testsupport::PeerPort& Peer(int nCom) { return *m_peers.at(nCom); }
+    DWORD DialogThreadId() const;
+
+    void SelectPort(int nCom) { m_pHost->SelectComboItem(IDC_PORT_LIST, nCom - 1, true); }
+    // Selects the port, clicks Connect and expects the port open.
+    void Connect(int nCom);
+    // Clicks Connect and presses OK on every message box it shows; returns their texts.
+    std::vector<std::wstring> ClickConnectAndDismissBoxes();
+    // Clicks Connect while open and expects the port closed.
+    void Disconnect();
+    bool IsOpen();
+
+    std::wstring ReceiveText() { return m_pHost->Text(IDC_RECEIVE_EDIT); }
+    bool WaitForReceiveText(const std::wstring& text, DWORD nTimeLimitMs = kWaitMs);
+    // Bytes the window has read from its port so far.
+    DWORD BytesRead();
+    bool WaitForBytesRead(DWORD nCount, DWORD nTimeLimitMs = kWaitMs);
+    std::vector<TerminalDlg::Announcement> Announcements();
+
+    // The line settings of a COM port's program end, read through a second handle.
+    DCB LineState(int nCom);
+    void SetLineState(int nCom, DWORD nBaud, BYTE nStopBits);
+
+    // Message and other boxes the dialog shows right now.
+    int VisibleBoxCount() const;
+
+    CommStateRecorder m_commStates;
+
+private:
+    // Fails the test and closes every box the dialog still shows, so a fault that stacks boxes
+    // ends the test instead of hanging it.
+    void CloseLeftoverBoxes();
+
+    std::unique_ptr<DialogHost<TerminalDlg>> m_pHost;
+    std::map<int, std::unique_ptr<testsupport::PeerPort>> m_peers;
+};

@@ -1,0 +1,150 @@
+// CLumetraDlg: construction, data exchange, initialisation of the window and its lists, the
+// minimised window's painting, the About command and the message map. The connect, receive and
+// send handlers live in LumetraDlgConnect.cpp, LumetraDlgReceive.cpp and LumetraDlgSend.cpp.
+#include "ui/LumetraDlg.h"
+
+#include <initializer_list>
+
+#include "app/AboutDlg.h"
+
+// The About command shares the system menu with the system's own commands: its low four bits
+// must be clear (the system uses them as flags) and it must stay below SC_SIZE (0xF000).
+static_assert((IDM_ABOUTBOX & 0xFFF0) == IDM_ABOUTBOX && IDM_ABOUTBOX < 0xF000,
+              "the About command must be a valid system-menu command");
+
+namespace {
+
+const int kPortCount = 255;   // "COM1" to "COM255"
+
+// Fills a list at explicit positions, so the list keeps this order even with CBS_SORT, and
+// selects one entry.
+void FillList(CComboBox& list, std::initializer_list<LPCWSTR> items, int nSelect)
+{
+    int nIndex = 0;
+    for (LPCWSTR pszItem : items)
+        list.InsertString(nIndex++, pszItem);
+    list.SetCurSel(nSelect);
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CLumetraDlg, CDialog)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_MESSAGE(CSerialLink::CNM_RECEIVE, &CLumetraDlg::OnCommReceive)
+    ON_BN_CLICKED(IDC_CONNECT, &CLumetraDlg::OnBnClickedConnect)
+    ON_BN_CLICKED(IDC_SEND, &CLumetraDlg::OnBnClickedSend)
+    ON_BN_CLICKED(IDC_CLEAR_RECEIVE, &CLumetraDlg::OnBnClickedClearReceive)
+    ON_BN_CLICKED(IDC_CYCLIC_SEND, &CLumetraDlg::OnBnClickedCyclicSend)
+    ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+CLumetraDlg::CLumetraDlg(CWnd* pParent)
+    : CDialog(static_cast<UINT>(IDD), pParent),
+      m_hIcon(nullptr),
+      m_nDataBits(0),
+      m_nStopBits(0),
+      m_nParity(0),
+      m_bPauseDisplay(FALSE),
+      m_bCyclicSend(FALSE),
+      m_bClearAfterSend(FALSE),
+      m_nInterval(1000)
+{
+    m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+}
+
+// The members go in reverse order of declaration: the strings, then the port object (which closes
+// an open port and stops its workers), then the list wrappers.
+CLumetraDlg::~CLumetraDlg() = default;
+
+void CLumetraDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_STOPBITS_LIST, m_cbStopBits);
+    DDX_Control(pDX, IDC_DATABITS_LIST, m_cbDataBits);
+    DDX_Control(pDX, IDC_PARITY_LIST, m_cbParity);
+    DDX_Control(pDX, IDC_BAUD_LIST, m_cbBaud);
+    DDX_Control(pDX, IDC_PORT_LIST, m_cbPort);
+    DDX_CBString(pDX, IDC_BAUD_LIST, m_strBaud);
+    DDX_CBIndex(pDX, IDC_DATABITS_LIST, m_nDataBits);
+    DDX_CBIndex(pDX, IDC_STOPBITS_LIST, m_nStopBits);
+    DDX_CBIndex(pDX, IDC_PARITY_LIST, m_nParity);
+    DDX_Check(pDX, IDC_PAUSE_DISPLAY, m_bPauseDisplay);
+    DDX_Text(pDX, IDC_RECEIVE_EDIT, m_strReceive);
+    DDX_Text(pDX, IDC_SEND_EDIT, m_strSend);
+    DDX_Check(pDX, IDC_CLEAR_AFTER_SEND, m_bClearAfterSend);
+    DDX_Text(pDX, IDC_INTERVAL_EDIT, m_nInterval);
+    DDX_Check(pDX, IDC_CYCLIC_SEND, m_bCyclicSend);
+}
+
+BOOL CLumetraDlg::OnInitDialog()
+{
+    // Writes the members to the controls and binds the list wrappers.
+    CDialog::OnInitDialog();
+
+    if (CMenu* pSysMenu = GetSystemMenu(FALSE)) {
+        CString strAboutMenu;
+        strAboutMenu.LoadString(IDS_ABOUTBOX);
+        if (!strAboutMenu.IsEmpty()) {
+            pSysMenu->AppendMenu(MF_SEPARATOR);
+            pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+        }
+    }
+
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+
+    // Inserted by position: text sorting would put "COM10" before "COM2".
+    CString strPort;
+    for (int i = 0; i < kPortCount; ++i) {
+        strPort.Format(L"COM%d", i + 1);
+        m_cbPort.InsertString(i, strPort);
+    }
+    m_cbPort.SetCurSel(0);
+
+    FillList(m_cbBaud, { L"110", L"300", L"600", L"1200", L"2400", L"4800", L"9600", L"14400",
+                         L"19200", L"38400", L"56000", L"57600", L"115200" }, 6);
+    FillList(m_cbParity, { L"NONE", L"ODD", L"EVEN", L"MARK", L"SPACE" }, 0);
+    FillList(m_cbDataBits, { L"5位", L"6位", L"7位", L"8位" }, 3);
+    FillList(m_cbStopBits, { L"1位", L"2位" }, 0);
+
+    m_Comm.SetNotifyWindow(m_hWnd);
+
+    return TRUE;   // the system focuses the first tab stop, the port list
+}
+
+void CLumetraDlg::OnSysCommand(UINT nID, LPARAM lParam)
+{
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg dlgAbout;
+        dlgAbout.DoModal();
+        return;
+    }
+    CDialog::OnSysCommand(nID, lParam);
+}
+
+// A minimised dialog draws its icon itself, centred in the client area; otherwise the system paints.
+void CLumetraDlg::OnPaint()
+{
+    if (!IsIconic()) {
+        CDialog::OnPaint();
+        return;
+    }
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+
+    const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    RECT rect;
+    GetClientRect(&rect);
+    const int x = (rect.right - rect.left - cxIcon + 1) / 2;
+    const int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+}
+
+// The image the system shows while the minimised window is dragged.
+HCURSOR CLumetraDlg::OnQueryDragIcon()
+{
+    return static_cast<HCURSOR>(m_hIcon);
+}

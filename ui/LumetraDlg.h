@@ -1,0 +1,70 @@
+// CLumetraDlg: the terminal's main window, a modal dialog on template IDD_LUMETRA_DIALOG. It owns
+// the port object, fills the five line-settings lists, connects with the chosen settings, shows
+// received bytes as text and sends the typed text once or on a timer. It holds no serial logic of
+// its own: everything on the port goes through m_Comm, whose notifications arrive as messages.
+#pragma once
+
+#include "engine/SerialLink.h"
+#include "framework/Framework.h"
+#include "resources/resource.h"
+#include "ui/ReceiveTextDecoder.h"
+
+class CLumetraDlg : public CDialog {
+public:
+    explicit CLumetraDlg(CWnd* pParent = nullptr);
+    ~CLumetraDlg() override;
+
+    enum { IDD = IDD_LUMETRA_DIALOG };
+
+    // Sent to the main window when the Connect button has opened (wParam: port number) or closed
+    // the port. Nothing handles them; they announce the state to whoever subclasses the window.
+    static constexpr UINT WM_PORT_OPENED = WM_USER + 100;
+    static constexpr UINT WM_PORT_CLOSED = WM_USER + 101;
+    static constexpr UINT_PTR CYCLIC_SEND_TIMER = 1;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+
+    afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
+    afx_msg void OnPaint();
+    afx_msg HCURSOR OnQueryDragIcon();
+    afx_msg LRESULT OnCommReceive(WPARAM wParam, LPARAM lParam);
+    afx_msg void OnBnClickedConnect();
+    afx_msg void OnBnClickedSend();
+    afx_msg void OnBnClickedClearReceive();
+    afx_msg void OnBnClickedCyclicSend();
+    afx_msg void OnTimer(UINT_PTR nIDEvent);
+    DECLARE_MESSAGE_MAP()
+
+    void ConfigurePort();
+    void ScrollReceiveToEnd();
+
+    // Declared order is construction order.
+    CComboBox m_cbStopBits;
+    CComboBox m_cbDataBits;
+    CComboBox m_cbParity;
+    CComboBox m_cbBaud;
+    CComboBox m_cbPort;
+    HICON m_hIcon;
+    CSerialLink m_Comm;
+    CString m_strBaud;
+    int m_nDataBits;
+    int m_nStopBits;
+    int m_nParity;
+    BOOL m_bPauseDisplay;
+    BOOL m_bCyclicSend;
+    BOOL m_bClearAfterSend;
+    CString m_strReceive;
+    CString m_strSend;
+    int m_nInterval;
+
+    // Receive-side state of the user-interface thread: a character of the ANSI code page split
+    // across two chunks waits here for its second part; a notification that arrives while a
+    // validation message of this window's exchange is up returns at once instead of nesting.
+    CReceiveTextDecoder m_receiveDecoder;
+    bool m_bInReceive = false;
+    // Set while a cyclic-send tick runs: a tick that arrives while the previous tick's validation
+    // message is up sends nothing, so such messages cannot pile up one per interval.
+    bool m_bInTick = false;
+};

@@ -1,0 +1,61 @@
+// The Connect button: opens the chosen port and applies the chosen line settings, or closes it.
+#include "ui/LumetraDlg.h"
+
+#include "ui/LineSettings.h"
+
+namespace {
+
+const wchar_t kConnectCaption[] = L"连接";
+const wchar_t kDisconnectCaption[] = L"断开";
+const wchar_t kErrorCaption[] = L"错误";
+const DWORD kCloseWaitMs = 500;   // for each of the port object's workers
+
+// Announces the connection state to the application's main window; nothing handles it there.
+void SendToMainWindow(UINT message, WPARAM wParam)
+{
+    if (CWnd* pMainWnd = AfxGetMainWnd())
+        pMainWnd->SendMessage(message, wParam, 0);
+}
+
+}  // namespace
+
+void CLumetraDlg::OnBnClickedConnect()
+{
+    UpdateData(TRUE);
+    const int nPort = m_cbPort.GetCurSel() + 1;   // the list holds "COM1".."COM255" in order
+
+    if (m_Comm.IsOpen()) {
+        m_Comm.Close(kCloseWaitMs);
+        m_receiveDecoder.Reset();
+        SendToMainWindow(WM_PORT_CLOSED, 0);
+        SendDlgItemMessage(IDC_CONNECT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kConnectCaption));
+        return;
+    }
+
+    if (m_Comm.Open(nPort)) {
+        SendToMainWindow(WM_PORT_OPENED, static_cast<WPARAM>(m_Comm.PortNumber()));
+        SendDlgItemMessage(IDC_CONNECT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kDisconnectCaption));
+    } else {
+        CString strMessage;
+        strMessage.Format(L"打开COM%d口失败!", nPort);
+        MessageBox(strMessage, kErrorCaption, MB_OK);
+    }
+    ConfigurePort();
+}
+
+void CLumetraDlg::ConfigurePort()
+{
+    if (!m_Comm.IsOpen())
+        return;
+    UpdateData(TRUE);
+
+    DCB* pState = m_Comm.ReadPortState();
+    if (pState != nullptr && SetLineSettings(*pState, m_strBaud, m_nDataBits, m_nStopBits, m_nParity)
+        && m_Comm.ApplyPortState(*pState))
+        return;
+
+    MessageBox(L"配置串口失败", kErrorCaption, MB_OK);
+    m_Comm.Close(kCloseWaitMs);
+    m_receiveDecoder.Reset();
+    SendDlgItemMessage(IDC_CONNECT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kConnectCaption));
+}

@@ -1,0 +1,50 @@
+// The receive area: received bytes appended as text, the pause option and the clear button.
+#include "ui/LumetraDlg.h"
+
+LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
+{
+    if (!m_Comm.IsOpen())
+        return 0;
+    // Notifications still queued for the previous port of a reconnect carry its number.
+    if (static_cast<int>(wParam) != m_Comm.PortNumber())
+        return 1;
+    // The validation message of an exchange runs a message loop that dispatches the notifications
+    // that keep arriving. They return at once instead of nesting another exchange (and another
+    // message); the monitor keeps notifying while bytes are queued, so nothing is lost. A tick's
+    // exchange is left alone for the same reason.
+    if (m_bInReceive || m_bInTick)
+        return 1;
+    m_bInReceive = true;
+
+    UpdateData(TRUE);
+    BYTE chunk[CSerialLink::READ_CHUNK];   // the decoder takes the count: no terminator needed
+    do {
+        const DWORD nRead = m_Comm.Read(chunk);
+        if (m_bPauseDisplay)
+            m_receiveDecoder.Reset();   // paused bytes are dropped, with any character they end
+        else
+            m_strReceive += m_receiveDecoder.Decode(chunk, nRead).c_str();
+        ScrollReceiveToEnd();
+        // The text only grows here, so the refresh appends the new tail, which leaves the caret
+        // at the end and the end in view.
+        UpdateData(FALSE);
+    } while ((m_Comm.Mode() & CSerialLink::MODE_RX_BUFFER) != 0 && m_Comm.ReceiveBuffer().Size() != 0);
+
+    m_bInReceive = false;
+    return 1;
+}
+
+void CLumetraDlg::ScrollReceiveToEnd()
+{
+    CWnd* pReceive = GetDlgItem(IDC_RECEIVE_EDIT);
+    const int nLength = pReceive->GetWindowTextLength();
+    pReceive->SendMessage(EM_SETSEL, static_cast<WPARAM>(nLength), static_cast<LPARAM>(nLength));
+    pReceive->SendMessage(EM_SCROLLCARET, 0, 0);
+}
+
+void CLumetraDlg::OnBnClickedClearReceive()
+{
+    m_strReceive.Empty();
+    m_receiveDecoder.Reset();
+    UpdateData(FALSE);
+}
