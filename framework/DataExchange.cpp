@@ -133,7 +133,9 @@ void CDataExchange::Fail()
     m_pDlgWnd->GetDlgItem(m_idLastControl, &hWndLastControl);
     if (hWndLastControl == nullptr)
         return;
-    ::SetFocus(hWndLastControl);
+    // Through the dialog manager rather than SetFocus: it also records the control as the dialog's
+    // focus, which the dialog restores when it is activated again as the message box goes away.
+    m_pDlgWnd->SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hWndLastControl), TRUE);
     if (m_bEditLastControl)
         ::SendMessageW(hWndLastControl, EM_SETSEL, 0, -1);
 }
