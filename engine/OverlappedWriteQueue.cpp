@@ -5,13 +5,16 @@
 #include <new>
 
 OverlappedWriteQueue::OverlappedWriteQueue()
+    : m_pApi(nullptr), m_hPort(INVALID_HANDLE_VALUE), m_pInFlight(nullptr), m_hWait(nullptr),
+      m_bClosing(false)
 {
     ::InitializeCriticalSection(&m_cs);
 }
 
 OverlappedWriteQueue::~OverlappedWriteQueue()
 {
-    // Records still in flight here were abandoned by Finish on purpose; only spares are freed.
+    // Finish ran before the port closed: no chain runs and nothing waits. A record it abandoned
+    // is not here; only spares are freed.
     for (Record* pRecord : m_spare)
         FreeRecord(pRecord);
     ::DeleteCriticalSection(&m_cs);
@@ -64,19 +67,71 @@ OverlappedWriteQueue::Record* OverlappedWriteQueue::TakeRecord(DWORD n)
     return pRecord;
 }
 
-// Writes finish in the order they were issued; stop at the first one still running.
-void OverlappedWriteQueue::ReapFinished(ISerialPortApi& api, HANDLE hPort)
+// Under the lock. Hands the record to the port: true when the write finished at once (the
+// record is spare again) or is pending (it is in flight, with a wait for its end); false when
+// it failed at once.
+bool OverlappedWriteQueue::Start(Record* pRecord, DWORD* pWritten)
 {
-    while (!m_inFlight.empty())
+    *pWritten = 0;
+    if (m_pApi->WriteFile(m_hPort, pRecord->pData, pRecord->cbData, pWritten, &pRecord->ov))
     {
-        Record* pRecord = m_inFlight.front();
-        DWORD dwTransferred = 0;
-        if (!api.GetOverlappedResult(hPort, &pRecord->ov, &dwTransferred, FALSE) &&
-            api.GetLastError() == ERROR_IO_INCOMPLETE)
-            return;
-        m_inFlight.pop_front();
         m_spare.push_back(pRecord);
+        return true;
     }
+    const DWORD dwError = m_pApi->GetLastError();
+    if (dwError != ERROR_IO_PENDING)
+    {
+        m_spare.push_back(pRecord);
+        return false;
+    }
+    m_pInFlight = pRecord;
+    // Should the wait not register, the next Issue reaps this write and moves the chain on.
+    if (!::RegisterWaitForSingleObject(&m_hWait, pRecord->ov.hEvent, OnInFlightDone, this,
+                                       INFINITE, WT_EXECUTEONLYONCE | WT_EXECUTEINWAITTHREAD))
+        m_hWait = nullptr;
+    return true;
+}
+
+// Under the lock, with m_pInFlight set.
+bool OverlappedWriteQueue::InFlightFinished()
+{
+    DWORD dwTransferred = 0;
+    return m_pApi->GetOverlappedResult(m_hPort, &m_pInFlight->ov, &dwTransferred, FALSE) ||
+           m_pApi->GetLastError() != ERROR_IO_INCOMPLETE;
+}
+
+// Under the lock, with no wait registered. Reaps the write in flight once it has finished, then
+// starts waiting writes in order until one stays pending or none is left. A waiting write that
+// fails at once is dropped.
+void OverlappedWriteQueue::Advance()
+{
+    if (m_pInFlight)
+    {
+        if (!InFlightFinished())
+            return;
+        m_spare.push_back(m_pInFlight);
+        m_pInFlight = nullptr;
+    }
+    while (!m_pInFlight && !m_waiting.empty())
+    {
+        Record* pRecord = m_waiting.front();
+        m_waiting.pop_front();
+        DWORD dwWritten = 0;
+        Start(pRecord, &dwWritten);
+    }
+}
+
+// Runs on the thread pool's wait thread once the write in flight has completed.
+VOID CALLBACK OverlappedWriteQueue::OnInFlightDone(PVOID pContext, BOOLEAN)
+{
+    OverlappedWriteQueue* pQueue = static_cast<OverlappedWriteQueue*>(pContext);
+    CriticalSectionGuard guard(pQueue->m_cs);
+    if (pQueue->m_bClosing)
+        return; // Finish unregisters this wait and takes over the write
+    // The one-shot wait has fired; this releases it once the callback has returned.
+    ::UnregisterWaitEx(pQueue->m_hWait, nullptr);
+    pQueue->m_hWait = nullptr;
+    pQueue->Advance();
 }
 
 bool OverlappedWriteQueue::Issue(ISerialPortApi& api, HANDLE hPort, const void* pSource, DWORD n,
@@ -84,44 +139,58 @@ bool OverlappedWriteQueue::Issue(ISerialPortApi& api, HANDLE hPort, const void* 
 {
     CriticalSectionGuard guard(m_cs);
     *pWritten = 0;
-    ReapFinished(api, hPort);
+    if (m_bClosing)
+        return false;
+    m_pApi = &api;
+    m_hPort = hPort;
+    if (!m_hWait)
+        Advance(); // no chain runs: reap a finished write and send what waits behind it
     Record* pRecord = TakeRecord(n);
     if (!pRecord)
         return false;
     std::memcpy(pRecord->pData, pSource, n);
-    if (api.WriteFile(hPort, pRecord->pData, n, pWritten, &pRecord->ov))
+    pRecord->cbData = n;
+    if (m_pInFlight)
     {
-        m_spare.push_back(pRecord);
+        m_waiting.push_back(pRecord);
         return true;
     }
-    const DWORD dwError = api.GetLastError();
-    if (dwError != ERROR_IO_PENDING)
-    {
-        m_spare.push_back(pRecord);
-        return false;
-    }
-    m_inFlight.push_back(pRecord);
-    return true;
+    return Start(pRecord, pWritten);
 }
 
-size_t OverlappedWriteQueue::InFlight()
+DWORD OverlappedWriteQueue::Outstanding()
 {
     CriticalSectionGuard guard(m_cs);
-    return m_inFlight.size();
+    return static_cast<DWORD>(m_waiting.size()) + (m_pInFlight ? 1 : 0);
 }
 
-bool OverlappedWriteQueue::Finish(ISerialPortApi& api, HANDLE hPort, DWORD dwWaitMs)
+bool OverlappedWriteQueue::Finish(DWORD dwWaitMs)
 {
-    CriticalSectionGuard guard(m_cs);
-    const DWORD dwStart = ::GetTickCount();
-    for (Record* pRecord : m_inFlight)
+    HANDLE hWait = nullptr;
     {
-        const DWORD dwElapsed = ::GetTickCount() - dwStart;
-        ::WaitForSingleObject(pRecord->ov.hEvent, dwElapsed < dwWaitMs ? dwWaitMs - dwElapsed : 0);
+        CriticalSectionGuard guard(m_cs);
+        m_bClosing = true;
+        hWait = m_hWait;
+        m_hWait = nullptr;
     }
-    ReapFinished(api, hPort);
-    // Whatever still runs is left alone for good: its bytes and record must outlive it.
-    const bool bAllFinished = m_inFlight.empty();
-    m_inFlight.clear();
-    return bAllFinished;
+    // Outside the lock: this waits for a callback already running, which takes the lock.
+    if (hWait)
+        ::UnregisterWaitEx(hWait, INVALID_HANDLE_VALUE);
+
+    CriticalSectionGuard guard(m_cs);
+    m_spare.insert(m_spare.end(), m_waiting.begin(), m_waiting.end());
+    m_waiting.clear();
+    bool bFinished = true;
+    if (m_pInFlight)
+    {
+        m_pApi->CancelIoEx(m_hPort, &m_pInFlight->ov);
+        ::WaitForSingleObject(m_pInFlight->ov.hEvent, dwWaitMs);
+        if (InFlightFinished())
+            m_spare.push_back(m_pInFlight);
+        else
+            bFinished = false; // abandoned for good: its bytes and record must outlive it
+        m_pInFlight = nullptr;
+    }
+    m_bClosing = false;
+    return bFinished;
 }

@@ -217,7 +217,8 @@ protected:
     DWORD DrainFromCopy();
     // Finishes the staged in-place write; false while it is still running after dwWaitMs.
     bool FinishStagedWrite(DWORD dwWaitMs);
-    void FinishWritesOnClose();
+    void FinishDirectWritesOnClose();
+    void FinishStagedWriteOnClose();
     void WaitForPendingRead(DWORD* pCount);
     bool WaitForCommEventOrStop(DWORD* pEvents);
     bool StopWorker(HANDLE& hThread, HANDLE hWake, DWORD dwWait);
@@ -265,5 +266,5 @@ protected:
     CRITICAL_SECTION m_csTransmit;
     bool m_bStagedWritePending;           // m_olWrite is in flight
     BlockBuffer::Block* m_pStagedBlock;   // emptied block held until that write finishes
-    OverlappedWriteQueue m_directWrites;  // in-flight writes of the direct road
+    OverlappedWriteQueue m_directWrites;  // the direct road's writes, one in flight at a time
 };

@@ -72,8 +72,8 @@ DWORD CSerialLink::RawWrite(const void* pSource, DWORD n)
         m_dwBytesWritten += dwWritten;
         return dwWritten;
     }
-    // The queue writes a copy, so the caller may release its bytes now; a pending write counts
-    // as sent.
+    // The queue writes a copy, so the caller may release its bytes now; a pending write, or one
+    // waiting its turn behind it, counts as sent.
     if (!m_directWrites.Issue(*m_pApi, m_hPort, pSource, n, &dwWritten))
         return 0;
     m_dwBytesWritten += n;
@@ -206,12 +206,19 @@ DWORD CSerialLink::Write(const void* pSource, DWORD n)
     return 0;
 }
 
+// Runs in Close before the purge: the purge would end the direct write in flight, and the
+// chain would then hand the next waiting one to a port that is closing.
+void CSerialLink::FinishDirectWritesOnClose()
+{
+    m_directWrites.Finish(kCloseWriteWait);
+}
+
 // Runs in Close after the purge, before the handle is closed: no write may outlive the port
 // with memory that is freed under it.
-void CSerialLink::FinishWritesOnClose()
+void CSerialLink::FinishStagedWriteOnClose()
 {
     CriticalSectionGuard order(m_csTransmit);
-    if (!m_bStagedWritePending && m_directWrites.InFlight() == 0)
+    if (!m_bStagedWritePending)
         return;
     m_pApi->CancelIoEx(m_hPort, nullptr);
     if (!FinishStagedWrite(kCloseWriteWait))
@@ -226,5 +233,4 @@ void CSerialLink::FinishWritesOnClose()
         m_pStagedBlock = nullptr;
         m_bStagedWritePending = false;
     }
-    m_directWrites.Finish(*m_pApi, m_hPort, kCloseWriteWait);
 }

@@ -1,4 +1,5 @@
 #include "engine/SerialLink.h"
+#include "engine/DrainWait.h"
 #include "engine/SystemSerialPortApi.h"
 
 #include <cstring>
@@ -156,9 +157,15 @@ void CSerialLink::Close(DWORD dwWait)
         return;
     StopWorkers(dwWait);
     if (m_dwMode & kFlushBits)
+    {
+        // Direct writes still waiting their turn are part of the output to flush: let the queue
+        // hand them to the port first (bounded; the port may no longer take data).
+        WaitWhileShrinking([this] { return m_directWrites.Outstanding(); }, [] { return true; });
         m_pApi->FlushFileBuffers(m_hPort);
+    }
+    FinishDirectWritesOnClose();
     m_pApi->PurgeComm(m_hPort, kPurgeAll);
-    FinishWritesOnClose();
+    FinishStagedWriteOnClose();
     m_pApi->CloseHandle(m_hPort);
     m_hPort = INVALID_HANDLE_VALUE;
 }

@@ -1,12 +1,10 @@
 #include "engine/SerialLink.h"
+#include "engine/DrainWait.h"
 
 #include <process.h>
 
 namespace
 {
-constexpr DWORD kDrainPoll = 50;
-// The drain wait on stop gives up when the transmit buffer has not shrunk for this long.
-constexpr DWORD kDrainStallLimit = 2000;
 
 bool IsAlive(HANDLE hThread)
 {
@@ -81,19 +79,11 @@ bool CSerialLink::CanDrainTransmitBuffer()
     return IsAlive(m_hTransmitThread) || (bMonitorSends && IsAlive(m_hMonitorThread));
 }
 
-// Bounded: ends when the buffer is empty, when no live worker can send it, or when it has not
-// shrunk for kDrainStallLimit (the port no longer takes data).
+// Bounded: ends when the buffer is empty, when no live worker can send it, or when it stalls.
 void CSerialLink::WaitForTransmitBufferToDrain()
 {
-    DWORD dwLast = m_txBuffer.Size();
-    DWORD dwStalled = 0;
-    while (dwLast != 0 && dwStalled < kDrainStallLimit && CanDrainTransmitBuffer())
-    {
-        ::Sleep(kDrainPoll);
-        const DWORD dwNow = m_txBuffer.Size();
-        dwStalled = dwNow < dwLast ? 0 : dwStalled + kDrainPoll;
-        dwLast = dwNow;
-    }
+    WaitWhileShrinking([this] { return m_txBuffer.Size(); },
+                       [this] { return CanDrainTransmitBuffer(); });
 }
 
 bool CSerialLink::StopWorker(HANDLE& hThread, HANDLE hWake, DWORD dwWait)

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -270,28 +273,103 @@ TEST_F(SerialLinkIo, OverlappedWriteFinishedAtOnceReturnsTheCount)
     EXPECT_EQ(Pattern(100), device.Output());
 }
 
-// The caller reuses its buffer at once; the pending writes still send what was asked, in order.
-TEST_F(SerialLinkIo, PendingOverlappedWritesOwnTheirBytes)
+// One direct write at a time goes to the port; the ones behind it wait their turn and follow it
+// without the caller's help, in order, from copies: the caller frees its buffers at once.
+TEST_F(SerialLinkIo, DirectWritesReachThePortOneAtATimeInIssueOrder)
 {
     OpenWithMode(OVERLAPPED_ONLY);
     device.SetWritesPend(true);
-    std::string expected;
-    for (int i = 0; i < 3; ++i)
+    const std::string pieces[] = {Pattern(100, 1), Pattern(200, 2), Pattern(300, 3)};
+    for (const std::string& piece : pieces)
     {
-        std::string bytes = Pattern(100, i);
-        expected += bytes;
-        EXPECT_EQ(0u, link.Write(bytes.data(), 100));
-        bytes.assign(100, '#');
+        std::unique_ptr<char[]> buffer(new char[piece.size()]);
+        std::memcpy(buffer.get(), piece.data(), piece.size());
+        EXPECT_EQ(0u, link.Write(buffer.get(), static_cast<DWORD>(piece.size())));
     }
-    EXPECT_EQ(300u, link.BytesWritten()) << "a pending write counts as sent";
-    EXPECT_EQ(3u, device.PendingWriteCount());
-    EXPECT_EQ(3u, device.CompletePendingWrites());
-    EXPECT_EQ(expected, device.Output());
+    EXPECT_EQ(600u, link.BytesWritten()) << "pending and waiting writes count as sent";
+    EXPECT_EQ(1u, device.CountCalls(Call::WriteFile)) << "the second waits for the first";
+    EXPECT_EQ(1u, device.PendingWriteCount());
 
-    // Finished records are reused: the next write needs no new one, and still goes out.
+    // The first completes: the second is handed over by itself and stays pending.
+    EXPECT_EQ(1u, device.CompletePendingWrites());
+    ASSERT_TRUE(device.WaitForCallCount(Call::WriteFile, 2, 5000));
+    EXPECT_EQ(1u, device.PendingWriteCount());
+    // The second completes: the third follows and finishes at once.
     device.SetWritesPend(false);
+    EXPECT_EQ(1u, device.CompletePendingWrites());
+    ASSERT_TRUE(device.WaitForCallCount(Call::WriteFile, 3, 5000));
+    EXPECT_EQ(pieces[0] + pieces[1] + pieces[2], device.Output());
+
+    std::vector<std::string> handedOver;
+    for (const auto& record : device.Calls())
+    {
+        if (record.call != Call::WriteFile)
+            continue;
+        handedOver.push_back(record.bytes);
+        if (handedOver.size() > 1)
+        {
+            EXPECT_NE(::GetCurrentThreadId(), record.threadId) << "not issued by the caller";
+        }
+    }
+    EXPECT_EQ((std::vector<std::string>{pieces[0], pieces[1], pieces[2]}), handedOver);
+
+    // With nothing in flight a write goes straight out and reports its count.
     EXPECT_EQ(4u, link.Write("tail", 4));
-    EXPECT_EQ(expected + "tail", device.Output());
+    EXPECT_EQ(pieces[0] + pieces[1] + pieces[2] + "tail", device.Output());
+}
+
+// A close that flushes sends the direct writes still waiting their turn before it flushes: they
+// are output the caller handed over, not pending work to abort.
+TEST(SerialLinkFlushOnClose, SendsWaitingDirectWritesBeforeTheFlush)
+{
+    FakeSerialDevice device;
+    LinkUnderTest link(device);
+    ASSERT_TRUE(link.SetMode(CSerialLink::MODE_OVERLAPPED | CSerialLink::MODE_FLUSH_ON_CLOSE));
+    ASSERT_TRUE(link.Open(4));
+    device.SetWritesPend(true);
+    link.Write("abc", 3);
+    link.Write("def", 3);
+    link.Write("ghi", 3);
+    ASSERT_EQ(1u, device.CountCalls(Call::WriteFile));
+
+    // The device is slow: it takes the pending write only after a while. A close that flushed
+    // first would have called FlushFileBuffers by then.
+    std::thread slowDevice([&device] {
+        const bool bFlushedEarly = device.WaitForCallCount(Call::FlushFileBuffers, 1, 300);
+        EXPECT_FALSE(bFlushedEarly) << "flushed while writes were still waiting";
+        device.SetWritesPend(false);
+        device.CompletePendingWrites();
+    });
+    link.Close(500);
+    slowDevice.join();
+
+    EXPECT_EQ("abcdefghi", device.Output());
+    std::vector<Call> order;
+    for (const auto& record : device.Calls())
+    {
+        if (record.call == Call::WriteFile || record.call == Call::FlushFileBuffers)
+            order.push_back(record.call);
+    }
+    EXPECT_EQ((std::vector<Call>{Call::WriteFile, Call::WriteFile, Call::WriteFile,
+                                 Call::FlushFileBuffers}),
+              order);
+}
+
+// Nobody is left to hear of a waiting write that fails when its turn comes: it is dropped and
+// the next one goes ahead.
+TEST_F(SerialLinkIo, WaitingWriteThatFailsAtOnceIsDroppedAndTheNextFollows)
+{
+    OpenWithMode(OVERLAPPED_ONLY);
+    device.SetWritesPend(true);
+    link.Write("first", 5);
+    link.Write("second", 6);
+    link.Write("third", 5);
+    device.FailCall(Call::WriteFile, ERROR_NOT_READY, 1);
+    device.CompletePendingWrites();
+    ASSERT_TRUE(device.WaitForCallCount(Call::WriteFile, 3, 5000));
+    EXPECT_EQ(1u, device.PendingWriteCount());
+    device.CompletePendingWrites();
+    EXPECT_EQ("firstthird", device.Output());
 }
 
 TEST_F(SerialLinkIo, OverlappedWriteThatFailsAtOnceIsNotCounted)
@@ -315,6 +393,56 @@ TEST_F(SerialLinkIo, CloseEndsPendingWritesBeforeClosingThePort)
     ASSERT_NE(sequence.end(), cancel);
     EXPECT_LT(cancel, std::find(sequence.begin(), sequence.end(), Call::CloseHandle));
 }
+
+struct CloseWithWaitingWritesCase
+{
+    const char* name;
+    bool inFlightIgnoresCancel; // the write in flight never ends: Close must abandon it
+};
+
+class CloseWithWaitingWrites : public testing::TestWithParam<CloseWithWaitingWritesCase>
+{
+};
+
+// Writes still waiting their turn never reach the port once Close has begun, Close returns
+// within its bound, and the next Open starts with an empty queue.
+TEST_P(CloseWithWaitingWrites, DiscardsThemAndReturnsBounded)
+{
+    FakeSerialDevice device;
+    LinkUnderTest link(device);
+    ASSERT_TRUE(link.SetMode(OVERLAPPED_ONLY));
+    ASSERT_TRUE(link.Open(4));
+    device.SetWritesPend(true);
+    link.Write("abc", 3);
+    link.Write("def", 3);
+    link.Write("ghi", 3);
+    if (GetParam().inFlightIgnoresCancel)
+    {
+        device.FailCall(Call::PurgeComm, ERROR_NOT_READY);
+        device.FailCall(Call::CancelIoEx, ERROR_NOT_READY);
+    }
+    const DWORD start = ::GetTickCount();
+    link.Close(500);
+    EXPECT_LT(::GetTickCount() - start, 3000u);
+    EXPECT_FALSE(device.IsOpen());
+    EXPECT_EQ(1u, device.CountCalls(Call::WriteFile));
+    EXPECT_EQ("", device.Output());
+
+    device.ClearFaults();
+    device.SetWritesPend(false);
+    ASSERT_TRUE(link.Open(4));
+    EXPECT_EQ(4u, link.Write("next", 4));
+    EXPECT_EQ("next", device.Output());
+    EXPECT_EQ(2u, device.CountCalls(Call::WriteFile));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    InFlight, CloseWithWaitingWrites,
+    testing::Values(CloseWithWaitingWritesCase{"Cancelled", false},
+                    CloseWithWaitingWritesCase{"Stubborn", true}),
+    [](const testing::TestParamInfo<CloseWithWaitingWritesCase>& info) {
+        return info.param.name;
+    });
 
 TEST_F(SerialLinkIo, BlockingWriteThatTimesOutCountsWhatWentOut)
 {
