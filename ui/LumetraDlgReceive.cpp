@@ -16,6 +16,15 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
         return 1;
     m_bInReceive = true;
 
+    // Notifications that queued up meanwhile say nothing new: the monitor keeps posting while
+    // bytes remain queued (and every 10 ms while a vanished port fails its status query). Left
+    // in the queue, each would hold the window for a read of its own, and a backlog that grows
+    // faster than it is handled would keep the user's clicks and keys waiting behind it for good.
+    MSG queued;
+    while (::PeekMessageW(&queued, m_hWnd, CSerialLink::CNM_RECEIVE, CSerialLink::CNM_RECEIVE,
+                          PM_REMOVE)) {
+    }
+
     UpdateData(TRUE);
     BYTE chunk[CSerialLink::READ_CHUNK];   // the decoder takes the count: no terminator needed
     do {

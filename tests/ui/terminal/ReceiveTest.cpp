@@ -196,4 +196,30 @@ TEST_F(TerminalTest, StaleNotificationChangesNothing)
     EXPECT_EQ(L"control", ReceiveText());
 }
 
+// A backlog of notifications (a slow refresh, or a vanished port whose monitor posts every 10 ms)
+// is taken as one: a click queued behind fifty of them is handled within a read or two, not after
+// fifty reads that each wait out the read time-out.
+TEST_F(TerminalTest, QueuedNotificationsDoNotKeepTheUserWaiting)
+{
+    Connect(kFirstCom);
+    const HWND hDlg = Host().Window();
+    for (int i = 0; i < 50; ++i)
+        ASSERT_TRUE(::PostMessageW(hDlg, CSerialLink::CNM_RECEIVE, kFirstCom, 0));
+    ASSERT_TRUE(::PostMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDC_CONNECT, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(Host().Item(IDC_CONNECT))));
+    // Read the caption straight from the button: a message sent to the window is answered
+    // between two posted ones, where a task queued for the dialog's thread would wait its turn.
+    const HWND hConnect = Host().Item(IDC_CONNECT);
+    auto caption = [hConnect] {
+        wchar_t text[16] = {};
+        ::GetWindowTextW(hConnect, text, 16);
+        return std::wstring(text);
+    };
+    const DWORD start = ::GetTickCount();
+    // Fifty empty reads would take 25 s.
+    EXPECT_TRUE(dialog_host::WaitUntil([&] { return caption() == L"连接"; }, 5000))
+        << "the click waited";
+    EXPECT_LT(::GetTickCount() - start, 5000u);
+}
+
 }  // namespace
