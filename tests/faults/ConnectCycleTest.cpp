@@ -3,6 +3,7 @@
 // warm-up.
 #include "tests/faults/FaultFixture.h"
 #include "tests/pty/ProcessCensus.h"
+#include "tests/support/WinePath.h"
 
 #include <algorithm>
 
@@ -20,22 +21,12 @@ constexpr DWORD kDevsimStartLimitMs = 30000;   // a new Wine process can take se
 constexpr DWORD kStreamCommandTimeLimitMs = 10000;
 constexpr DWORD kDataTimeLimitMs = 5000;
 
-// The build's devsim.exe as Wine sees the Linux file system (drive Z:).
-std::wstring DevsimPath()
-{
-    const std::string unixPath = DEVSIM_EXE;
-    std::wstring path = L"Z:";
-    for (char c : unixPath)
-        path.push_back(c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c)));
-    return path;
-}
-
 // devsim playing the device on a COM number, ended when the object goes.
 class DevsimProcess {
 public:
     explicit DevsimProcess(int nCom)
     {
-        std::wstring commandLine = L"\"" + DevsimPath() + L"\" --port " + std::to_wstring(nCom) + L" --no-status";
+        std::wstring commandLine = L"\"" + testsupport::WinePathOfUnixFile(DEVSIM_EXE) + L"\" --port " + std::to_wstring(nCom) + L" --no-status";
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_process))

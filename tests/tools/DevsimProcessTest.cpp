@@ -1,5 +1,6 @@
 // devsim.exe as a user meets it: started on COM5 of a null-modem pair, driven from the peer end.
 #include "tests/support/NullModem.h"
+#include "tests/support/WinePath.h"
 #include "tools/devsim/StreamPattern.h"
 
 #include <windows.h>
@@ -13,15 +14,6 @@ namespace {
 constexpr DWORD kStartUpPatience = 30000; // a new Wine process can take seconds to come up
 constexpr DWORD kReplyPatience = 5000;
 
-// The build's path of devsim.exe, as Wine sees the Linux file system (drive Z:).
-std::wstring DevsimPath()
-{
-    const std::string unixPath = DEVSIM_EXE;
-    std::wstring path = L"Z:";
-    for (char c : unixPath)
-        path.push_back(c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c)));
-    return path;
-}
 
 class DevsimProcess : public testing::Test {
 protected:
@@ -31,7 +23,7 @@ protected:
         ASSERT_NE(0, modem.comNumber) << "no null-modem pair listed";
         // The peer is open before devsim starts, so its greeting cannot be missed.
         ASSERT_TRUE(peer.Open(modem.peerPath));
-        std::wstring commandLine = L"\"" + DevsimPath() + L"\" --port " +
+        std::wstring commandLine = L"\"" + testsupport::WinePathOfUnixFile(DEVSIM_EXE) + L"\" --port " +
                                    std::to_wstring(modem.comNumber) +
                                    L" --no-status --greeting \"devsim under test\"";
         STARTUPINFOW startup = {};

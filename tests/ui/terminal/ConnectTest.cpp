@@ -1,8 +1,7 @@
 // The Connect button: the chosen port and line settings reach the line, failures are reported in
 // message boxes, and the button's caption follows the port's state.
+#include "tests/ui/terminal/DcbExpectations.h"
 #include "tests/ui/terminal/TerminalFixture.h"
-
-#include <cstring>
 
 namespace {
 
@@ -10,21 +9,6 @@ using Announcement = TerminalDlg::Announcement;
 
 Announcement Opened(int nCom) { return { CLumetraDlg::WM_PORT_OPENED, static_cast<WPARAM>(nCom), 0 }; }
 Announcement Closed() { return { CLumetraDlg::WM_PORT_CLOSED, 0, 0 }; }
-
-// The DCB the dialog started from with only the four line-setting fields replaced.
-DCB WithLineSettings(DCB dcb, DWORD nBaud, BYTE nByteSize, BYTE nStopBits, BYTE nParity)
-{
-    dcb.BaudRate = nBaud;
-    dcb.ByteSize = nByteSize;
-    dcb.StopBits = nStopBits;
-    dcb.Parity = nParity;
-    return dcb;
-}
-
-bool SameBytes(const DCB& a, const DCB& b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
 
 TEST_F(TerminalTest, StartUpSelectionsPutNineThousandSixHundredBaudAndOneStopBitOnTheLine)
 {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "tests/ui/terminal/DcbExpectations.h"
 #include "ui/LineSettings.h"
 
 namespace {
@@ -18,20 +19,7 @@ DCB FilledDcb(unsigned char fill)
     return dcb;
 }
 
-// The DCB with the four line-setting fields set as expected and every other byte as before.
-DCB Expected(DCB dcb, DWORD nBaud, BYTE nByteSize, BYTE nStopBits, BYTE nParity)
-{
-    dcb.BaudRate = nBaud;
-    dcb.ByteSize = nByteSize;
-    dcb.StopBits = nStopBits;
-    dcb.Parity = nParity;
-    return dcb;
-}
 
-bool SameBytes(const DCB& a, const DCB& b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
 
 const unsigned char kFills[] = { 0x00, 0xFF };
 
@@ -45,7 +33,7 @@ TEST(LineSettingsTest, EveryBaudTextOfTheListIsItsNumber)
     for (unsigned char fill : kFills) {
         for (const auto& rate : rates) {
             DCB dcb = FilledDcb(fill);
-            const DCB expected = Expected(dcb, rate.nBaud, 8, ONESTOPBIT, NOPARITY);
+            const DCB expected = WithLineSettings(dcb, rate.nBaud, 8, ONESTOPBIT, NOPARITY);
             ASSERT_TRUE(SetLineSettings(dcb, rate.text, 3, 0, 0)) << rate.nBaud;
             EXPECT_TRUE(SameBytes(expected, dcb)) << "baud " << rate.nBaud << ", fill " << int(fill);
         }
@@ -65,7 +53,7 @@ TEST(LineSettingsTest, EveryDataBitsStopBitsAndParityEntryMapsToItsDcbValue)
             for (int nStop = 0; nStop < 2; ++nStop) {
                 for (int nParity = 0; nParity < 5; ++nParity) {
                     DCB dcb = FilledDcb(fill);
-                    const DCB expected = Expected(dcb, 9600, byteSizes[nData], stopBits[nStop], parities[nParity]);
+                    const DCB expected = WithLineSettings(dcb, 9600, byteSizes[nData], stopBits[nStop], parities[nParity]);
                     ASSERT_TRUE(SetLineSettings(dcb, L"9600", nData, nStop, nParity));
                     EXPECT_TRUE(SameBytes(expected, dcb))
                         << "data " << nData << ", stop " << nStop << ", parity " << nParity << ", fill " << int(fill);
