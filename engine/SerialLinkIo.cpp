@@ -43,6 +43,11 @@ DWORD CSerialLink::RawRead(void* pDest, DWORD n)
         return 0;
     COMSTAT stat = {};
     ClearLineErrors(PURGE_RXABORT, &stat);
+    // Bytes already queued are taken as they are: waiting on for the rest of n would hold the
+    // caller (on the direct road, the window's thread) until the read time-out while a slow
+    // device trickles data. With nothing queued the read waits for data as the time-outs allow.
+    if (stat.cbInQue != 0)
+        n = std::min(n, stat.cbInQue);
     DWORD dwCount = 0;
     if (!(m_dwMode & MODE_OVERLAPPED))
     {

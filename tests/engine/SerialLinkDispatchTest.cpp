@@ -99,20 +99,24 @@ TEST_F(Dispatch, ThresholdIsReachedByEquality)
     EXPECT_EQ(0u, device.CountCalls(Call::ReadFile)) << "without the buffer nothing is read";
 }
 
-TEST_F(Dispatch, BufferedReceiveAsksForTwiceTheQueuePlus64AndNotifiesEvenWhenTheReadGotNothing)
+// The fill reserves 2 × queued + 64 bytes; the read itself takes what is queued, so it never
+// waits for more.
+TEST_F(Dispatch, BufferedReceiveReservesTwiceTheQueuePlus64AndNotifiesEvenWhenTheReadGotNothing)
 {
     OpenWithMode(CSerialLink::MODE_OVERLAPPED | CSerialLink::MODE_RX_BUFFER);
-    device.PushInput(std::string(100, 'x'));
+    device.PushInput(std::string(1000, 'x'));
     device.FailCall(Call::ReadFile, ERROR_NOT_READY, 1);
     link.DispatchEvents(EV_RXCHAR);
     EXPECT_EQ((Names{"Receive"}), link.HookNames());
     EXPECT_EQ(0u, link.ReceiveBuffer().Size());
-    const auto calls = device.Calls();
-    for (const auto& record : calls)
+    ASSERT_NE(nullptr, link.ReceiveBuffer().Tail());
+    EXPECT_EQ(2064u, link.ReceiveBuffer().Tail()->dwCapacity);
+    EXPECT_EQ(1u, device.CountCalls(Call::ReadFile));
+    for (const auto& record : device.Calls())
     {
         if (record.call == Call::ReadFile)
         {
-            EXPECT_EQ(264u, record.args[0]);
+            EXPECT_EQ(1000u, record.args[0]);
         }
     }
 }

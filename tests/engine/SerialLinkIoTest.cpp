@@ -584,6 +584,32 @@ TEST_F(SerialLinkIo, FillReceiveBuffer)
     EXPECT_EQ("12345", std::string(buffer, link.Read(buffer)));
 }
 
+// A read takes the bytes already queued instead of waiting on for the rest of its count: on the
+// window's thread that wait would last the whole read time-out while a slow device trickles.
+// With nothing queued it asks for the whole count and waits as the time-outs allow.
+TEST_F(SerialLinkIo, ReadTakesWhatIsQueuedWithoutWaitingForMore)
+{
+    for (DWORD mode : {OVERLAPPED_ONLY, DWORD{0}})
+    {
+        SCOPED_TRACE(mode);
+        OpenWithMode(mode);
+        device.PushInput("hello");
+        BYTE chunk[CSerialLink::READ_CHUNK];
+        EXPECT_EQ(5u, link.Read(chunk));
+        EXPECT_EQ(0, std::memcmp(chunk, "hello", 5));
+        EXPECT_EQ(0u, link.Read(chunk));
+        std::vector<DWORD> asked;
+        for (const auto& record : device.Calls())
+        {
+            if (record.call == Call::ReadFile)
+                asked.push_back(record.args[0]);
+        }
+        EXPECT_EQ((std::vector<DWORD>{5, CSerialLink::READ_CHUNK}), asked);
+        link.Close(500);
+        device.ClearCalls();
+    }
+}
+
 TEST_F(SerialLinkIo, FillReceiveBufferClampsAnAbsurdCount)
 {
     OpenWithMode(OVERLAPPED_ONLY | CSerialLink::MODE_RX_BUFFER);

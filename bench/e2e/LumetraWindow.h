@@ -1,0 +1,41 @@
+// Lumetra's main window seen from another process. Commands are posted (a handler that shows a
+// message box cannot block the probe) and every read is a message with a time-out, so a busy or
+// hung window delays the probe but cannot hang it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "resources/resource.h"
+
+class LumetraWindow {
+public:
+    static constexpr int kPortList = IDC_PORT_LIST;
+    static constexpr int kConnect = IDC_CONNECT;
+    static constexpr int kReceive = IDC_RECEIVE_EDIT;
+    static constexpr int kSend = IDC_SEND_EDIT;
+    static constexpr int kClearReceive = IDC_CLEAR_RECEIVE;
+    static constexpr int kMainDialogTemplate = IDD_LUMETRA_DIALOG;
+
+    // The main window once it exists, waiting up to timeoutMs; null when it did not appear.
+    static HWND Find(DWORD timeoutMs);
+
+    explicit LumetraWindow(HWND hDlg);
+
+    HWND Dialog() const { return m_hDlg; }
+    HWND Control(int nID) const { return ::GetDlgItem(m_hDlg, nID); }
+    DWORD ProcessId() const;
+
+    // A control's text (WM_GETTEXT); empty when the window did not answer within timeoutMs.
+    std::wstring ControlText(int nID, DWORD timeoutMs) const;
+    // The receive area's length in characters, or -1 when it did not answer within timeoutMs.
+    long ReceiveLength(DWORD timeoutMs) const;
+    // Posts BN_CLICKED of button nID to the dialog, as a click does.
+    void Click(int nID) const;
+    // The text of an error message box the program shows, or empty when there is none.
+    std::wstring ErrorBoxText() const;
+
+private:
+    HWND m_hDlg;
+};

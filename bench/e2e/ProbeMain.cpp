@@ -1,0 +1,170 @@
+// lumetra-probe: drives and measures a running Lumetra.exe from another process, for the
+// end-to-end benchmark (bench/e2e/run). Prints its figures as "name=value" lines.
+//   lumetra-probe pattern <file> <bytes>          writes devsim's stream pattern (printable lines)
+//   lumetra-probe connect                         waits for the window, checks COM1, clicks 连接
+//   lumetra-probe click-clear <wait s>            posts a click on 清空接受区 and times until the area
+//                                                 is empty: how long a click waits (none: not within
+//                                                 the wait)
+//   lumetra-probe receive <stream file> <go file> [stall s]
+//                                                 creates the go file (the feeder starts) and times
+//                                                 the stream into the receive area; see MeasureReceive
+//   lumetra-probe display-limit <Lumetra.exe> <stream file>
+//                                                 the receive area's own ceiling; see DisplayLimit.h
+#include "DisplayLimit.h"
+#include "FileBytes.h"
+#include "LumetraWindow.h"
+#include "ReceiveMeasurement.h"
+#include "Stopwatch.h"
+#include "tools/devsim/StreamPattern.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+const DWORD kChunkBytes = 1023;          // what one receive notification reads at most
+const DWORD kWindowWaitMs = 60000;
+const DWORD kConnectWaitMs = 10000;
+const DWORD kAnswerMs = 10000;
+
+int Fail(const char* pszWhat)
+{
+    std::fprintf(stderr, "lumetra-probe: %s\n", pszWhat);
+    return 1;
+}
+
+bool FindWindowOrSay(HWND& hDlg)
+{
+    hDlg = LumetraWindow::Find(kWindowWaitMs);
+    if (hDlg == nullptr)
+        std::fprintf(stderr, "lumetra-probe: no Lumetra main window within %lu s\n", kWindowWaitMs / 1000);
+    return hDlg != nullptr;
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    const int nBytes = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(nBytes > 0 ? nBytes : 1), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], nBytes, nullptr, nullptr);
+    bytes.resize(bytes.size() - 1);
+    return bytes;
+}
+
+int Pattern(const std::wstring& file, unsigned long nBytes)
+{
+    return WriteFileBytes(file, devsim::StreamPattern(0, nBytes)) ? 0 : Fail("cannot write the stream file");
+}
+
+int Connect()
+{
+    HWND hDlg = nullptr;
+    if (!FindWindowOrSay(hDlg))
+        return 1;
+    const LumetraWindow window(hDlg);
+    const std::wstring port = window.ControlText(LumetraWindow::kPortList, kAnswerMs);
+    if (port != L"COM1") {
+        std::fprintf(stderr, "lumetra-probe: the port list shows \"%s\", not COM1\n", Narrow(port).c_str());
+        return 1;
+    }
+    window.Click(LumetraWindow::kConnect);
+    const Stopwatch clock;
+    while (clock.ElapsedMs() < kConnectWaitMs) {
+        if (window.ControlText(LumetraWindow::kConnect, kAnswerMs) == L"断开") {
+            std::printf("connect_ms=%.0f\n", clock.ElapsedMs());
+            return 0;
+        }
+        const std::wstring error = window.ErrorBoxText();
+        if (!error.empty()) {
+            std::fprintf(stderr, "lumetra-probe: Lumetra says \"%s\"\n", Narrow(error).c_str());
+            return 1;
+        }
+        ::Sleep(20);
+    }
+    return Fail("the Connect button did not turn into 断开 within 10 s");
+}
+
+int ClickClear(DWORD waitMs)
+{
+    HWND hDlg = nullptr;
+    if (!FindWindowOrSay(hDlg))
+        return 1;
+    const LumetraWindow window(hDlg);
+    window.Click(LumetraWindow::kClearReceive);
+    const Stopwatch clock;
+    while (clock.ElapsedMs() < waitMs) {
+        if (window.ReceiveLength(waitMs) == 0) {
+            std::printf("clear_ms=%.0f\n", clock.ElapsedMs());
+            return 0;
+        }
+        ::Sleep(20);
+    }
+    std::printf("clear_ms=none\n");
+    return 0;
+}
+
+int Receive(const std::wstring& streamFile, const std::wstring& goFile, DWORD stallMs)
+{
+    std::string stream;
+    if (!ReadFileBytes(streamFile, stream))
+        return Fail("cannot read the stream file");
+    HWND hDlg = nullptr;
+    if (!FindWindowOrSay(hDlg))
+        return 1;
+    const LumetraWindow window(hDlg);
+    if (window.ReceiveLength(kAnswerMs) != 0)
+        return Fail("the receive area is not empty");
+    const ReceiveFigures figures = MeasureReceive(window, stream, goFile, stallMs);
+    if (!figures.bStarted)
+        return Fail("cannot create the go file");
+    std::printf("bytes=%lu\ncomplete=%d\nelapsed_ms=%.1f\nfirst_tenth_ms=%.1f\nlast_tenth_ms=%.1f\n"
+                "shown=%ld\nfirst_difference=%ld\n"
+                "ping_worst_ms=%.1f\nping_mean_ms=%.1f\npings=%u\npings_over_100ms=%u\n"
+                "typing_worst_ms=%.0f\ntyped=%u\ntyping_pending=%d\n",
+                static_cast<unsigned long>(stream.size()), figures.bComplete ? 1 : 0, figures.elapsedMs,
+                figures.firstTenthMs, figures.lastTenthMs, figures.nLength, figures.nFirstDifference,
+                figures.pingWorstMs, figures.pingMeanMs, figures.nPings, figures.nSlowPings,
+                figures.typingWorstMs, figures.nTyped, figures.bTypingPending ? 1 : 0);
+    return 0;
+}
+
+int DisplayLimit(const std::wstring& lumetraExe, const std::wstring& streamFile)
+{
+    std::string stream;
+    if (!ReadFileBytes(streamFile, stream))
+        return Fail("cannot read the stream file");
+    const DisplayLimitFigures figures = MeasureDisplayLimit(lumetraExe, stream, kChunkBytes);
+    if (!figures.bMade)
+        return Fail("cannot make the main dialog from Lumetra.exe's template");
+    std::printf("bytes=%lu\nelapsed_ms=%.1f\nfirst_tenth_ms=%.1f\nlast_tenth_ms=%.1f\nshown=%ld\n",
+                static_cast<unsigned long>(stream.size()), figures.elapsedMs, figures.firstTenthMs,
+                figures.lastTenthMs, figures.nLength);
+    return 0;
+}
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: lumetra-probe pattern <file> <bytes> | connect | clear"
+                         " | receive <stream file> <go file> [stall s] | display-limit <Lumetra.exe> <stream file>\n");
+    return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    if (command == L"pattern" && argc == 4)
+        return Pattern(argv[2], std::wcstoul(argv[3], nullptr, 10));
+    if (command == L"connect" && argc == 2)
+        return Connect();
+    if (command == L"click-clear" && argc == 3)
+        return ClickClear(1000 * std::wcstoul(argv[2], nullptr, 10));
+    if (command == L"receive" && (argc == 4 || argc == 5))
+        return Receive(argv[2], argv[3], argc == 5 ? 1000 * std::wcstoul(argv[4], nullptr, 10) : 20000);
+    if (command == L"display-limit" && argc == 4)
+        return DisplayLimit(argv[2], argv[3]);
+    return Usage();
+}
