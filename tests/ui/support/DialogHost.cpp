@@ -327,7 +327,20 @@ UINT DialogHostBase::CheckState(int nID) const
 
 HWND DialogHostBase::Focus() const
 {
-    return RunOnDialogThread([] { return ::GetFocus(); });
+    // With no window manager, X may hand its input focus to the root window when a box the dialog
+    // owned closes; Wine then deactivates the dialog and its thread has no focus at all. Bringing
+    // the dialog to the front again restores the control it recorded as its focus, as on Windows.
+    HWND hWnd = m_hWnd;
+    HWND hWndFocus = nullptr;
+    dialog_host::WaitUntil([&] {
+        hWndFocus = RunOnDialogThread([hWnd] {
+            if (::GetForegroundWindow() != hWnd)
+                ::SetForegroundWindow(hWnd);
+            return ::GetFocus();
+        });
+        return hWndFocus != nullptr;
+    });
+    return hWndFocus;
 }
 
 // ---- Boxes ----

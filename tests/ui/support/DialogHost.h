@@ -105,7 +105,7 @@ public:
     int ComboSelection(int nID) const;                 // CB_ERR (-1) with no selection
     std::wstring ComboSelectedText(int nID) const;     // empty with no selection
     UINT CheckState(int nID) const;                    // BST_UNCHECKED, BST_CHECKED, ...
-    HWND Focus() const;                                // the control that has the keyboard focus
+    HWND Focus() const;                                // the control that has the keyboard focus, the dialog in front
 
     // ---- Boxes the dialog opens (message boxes, About box: visible #32770 owned by it) ----
     HWND FindOwnedBox() const;
