@@ -121,7 +121,7 @@ int Receive(const std::wstring& streamFile, const std::wstring& goFile, DWORD st
         return Fail("cannot create the go file");
     std::printf("bytes=%lu\ncomplete=%d\nelapsed_ms=%.1f\nfirst_tenth_ms=%.1f\nlast_tenth_ms=%.1f\n"
                 "shown=%ld\nfirst_difference=%ld\n"
-                "ping_worst_ms=%.1f\nping_mean_ms=%.1f\npings=%u\npings_over_100ms=%u\n"
+                "ping_worst_ms=%.1f\nping_mean_ms=%.1f\npings=%d\npings_over_100ms=%d\n"
                 "typing_worst_ms=%.0f\ntyped=%u\ntyping_pending=%d\n",
                 static_cast<unsigned long>(stream.size()), figures.bComplete ? 1 : 0, figures.elapsedMs,
                 figures.firstTenthMs, figures.lastTenthMs, figures.nLength, figures.nFirstDifference,

@@ -1,12 +1,13 @@
 #include "ReceiveMeasurement.h"
 
 #include "InputLatencyProbe.h"
-#include "ResponsivenessPinger.h"
 #include "Stopwatch.h"
+#include "tests/support/ResponsivenessProbe.h"
 
 namespace {
 const DWORD kPollMs = 5;
 const DWORD kAnswerMs = 60000;
+const DWORD kPingPeriodMs = 50;
 }
 
 ReceiveFigures MeasureReceive(const LumetraWindow& window, const std::string& sent, const std::wstring& goFile,
@@ -14,7 +15,7 @@ ReceiveFigures MeasureReceive(const LumetraWindow& window, const std::string& se
 {
     ReceiveFigures figures = {};
     const long nTarget = static_cast<long>(sent.size());
-    ResponsivenessPinger pinger(window.Dialog());
+    testsupport::ResponsivenessProbe pinger(window.Dialog(), kPingPeriodMs, kAnswerMs);
     InputLatencyProbe typing(window.Control(LumetraWindow::kSend));
 
     const Stopwatch clock;
@@ -51,8 +52,8 @@ ReceiveFigures MeasureReceive(const LumetraWindow& window, const std::string& se
     typing.Stop();
     figures.pingWorstMs = pinger.WorstMs();
     figures.pingMeanMs = pinger.MeanMs();
-    figures.nPings = pinger.Pings();
-    figures.nSlowPings = pinger.SlowPings();
+    figures.nPings = pinger.Samples();
+    figures.nSlowPings = pinger.Slow();
     figures.typingWorstMs = typing.WorstMs();
     figures.nTyped = typing.Characters();
     figures.bTypingPending = typing.Pending();

@@ -18,8 +18,8 @@ struct ReceiveFigures {
     long nFirstDifference;   // first character that differs from the bytes sent; -1 when equal
     double pingWorstMs;
     double pingMeanMs;
-    unsigned nPings;
-    unsigned nSlowPings;
+    int nPings;
+    int nSlowPings;
     double typingWorstMs;    // see InputLatencyProbe
     unsigned nTyped;
     bool bTypingPending;

@@ -2,7 +2,7 @@
 // reaches the device once and in order, and every byte it echoes appears in the receive area.
 #include "tests/faults/FaultFixture.h"
 #include "tests/faults/PeerTraffic.h"
-#include "tests/faults/ResponsivenessProbe.h"
+#include "tests/support/ResponsivenessProbe.h"
 
 #include <cstdio>
 
@@ -112,7 +112,7 @@ TEST_F(FaultTest, CyclicSendEveryTenMillisecondsForAMinuteLosesNoEchoedByte)
 
     faults::PeerListener echo(Peer(kFirstCom), faults::PeerListener::Reply::Echo);
     NumberedSendText numbering(Host());
-    faults::ResponsivenessProbe probe(Host().Window(), kProbePeriodMs, kAnswerLimitMs);
+    testsupport::ResponsivenessProbe probe(Host().Window(), kProbePeriodMs, kAnswerLimitMs);
     const ULONGLONG nStart = ::GetTickCount64();
     Host().Click(IDC_CYCLIC_SEND);
     ASSERT_EQ(static_cast<UINT>(BST_CHECKED), Host().CheckState(IDC_CYCLIC_SEND));
@@ -140,7 +140,7 @@ TEST_F(FaultTest, CyclicSendEveryTenMillisecondsForAMinuteLosesNoEchoedByte)
     Figure("echoed by the device: %zu bytes; shown in the receive area: %zu bytes, of which the first %zu "
            "match the echo; lost %zu",
            echoed.size(), shown.size(), nShownIntact, echoed.size() - nShownIntact);
-    Figure("window answers during the soak: %d of %d WM_NULL answered, worst %lu ms",
+    Figure("window answers during the soak: %d of %d WM_NULL answered, worst %.0f ms",
            probe.Samples() - probe.Unanswered(), probe.Samples(), probe.WorstMs());
     EXPECT_TRUE(bAllEchoed);
     EXPECT_EQ(sent, echoed) << "what the ticks sent is what reached the device";

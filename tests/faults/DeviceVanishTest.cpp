@@ -3,7 +3,7 @@
 // device is back on the same COM number, Connect works and data flows both ways again.
 #include "tests/faults/FaultFixture.h"
 #include "tests/faults/PeerTraffic.h"
-#include "tests/faults/ResponsivenessProbe.h"
+#include "tests/support/ResponsivenessProbe.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ TEST_F(FaultTest, DeviceVanishingWhileItStreamsLeavesTheWindowUsableAndItsReturn
     {
         faults::PeerStreamer streamer(Peer(kFirstCom), kStreamBytesPerSecond);
         ASSERT_TRUE(WaitForBytesRead(kReadBeforeCut)) << "the stream does not reach the window";
-        faults::ResponsivenessProbe probe(Host().Window(), kProbePeriodMs, kAnswerLimitMs);
+        testsupport::ResponsivenessProbe probe(Host().Window(), kProbePeriodMs, kAnswerLimitMs);
 
         const ULONGLONG nCut = ::GetTickCount64();
         const ULONGLONG nCpuAtCut = CpuMs(DialogThreadId());
@@ -51,7 +51,7 @@ TEST_F(FaultTest, DeviceVanishingWhileItStreamsLeavesTheWindowUsableAndItsReturn
         const ULONGLONG nCpuGoneMs = CpuMs(DialogThreadId()) - nCpuAtCut;
 
         Figure("device vanished after %lu bytes streamed, %lu read by the window", streamer.BytesSent(), BytesRead());
-        Figure("window answers while the port is gone: %d of %d WM_NULL answered, worst %lu ms (limit %lu ms), "
+        Figure("window answers while the port is gone: %d of %d WM_NULL answered, worst %.0f ms (limit %lu ms), "
                "observed for %llu ms after the cut; its thread used %llu ms of CPU meanwhile",
                probe.Samples() - probe.Unanswered(), probe.Samples(), probe.WorstMs(), kAnswerLimitMs, nGoneMs,
                nCpuGoneMs);
