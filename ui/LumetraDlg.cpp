@@ -78,6 +78,26 @@ void CLumetraDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Check(pDX, IDC_CYCLIC_SEND, m_bCyclicSend);
 }
 
+// Every exchange from the controls goes through here. A bad interval entry stops it with a
+// validation message, whose message loop keeps dispatching this window's receive notifications
+// and cyclic-send ticks; while the flag is set they return at once, so their own exchanges cannot
+// stack a second message on the first.
+BOOL CLumetraDlg::ReadControls()
+{
+    const bool bWasReading = m_bReadingControls;
+    m_bReadingControls = true;
+    const BOOL bRead = UpdateData(TRUE);
+    m_bReadingControls = bWasReading;
+    return bRead;
+}
+
+// Enter: the dialog ends only after a successful exchange, guarded like the handlers' ones.
+void CLumetraDlg::OnOK()
+{
+    if (ReadControls())
+        EndDialog(IDOK);
+}
+
 BOOL CLumetraDlg::OnInitDialog()
 {
     // Writes the members to the controls and binds the list wrappers.

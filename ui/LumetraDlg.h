@@ -25,6 +25,7 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
+    void OnOK() override;
 
     afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
     afx_msg void OnPaint();
@@ -39,6 +40,7 @@ protected:
 
     void ConfigurePort();
     void ScrollReceiveToEnd();
+    BOOL ReadControls();
 
     // Declared order is construction order.
     CComboBox m_cbStopBits;
@@ -59,12 +61,8 @@ protected:
     CString m_strSend;
     int m_nInterval;
 
-    // Receive-side state of the user-interface thread: a character of the ANSI code page split
-    // across two chunks waits here for its second part; a notification that arrives while a
-    // validation message of this window's exchange is up returns at once instead of nesting.
+    // A character of the ANSI code page split across two chunks waits here for its second part.
     CReceiveTextDecoder m_receiveDecoder;
-    bool m_bInReceive = false;
-    // Set while a cyclic-send tick runs: a tick that arrives while the previous tick's validation
-    // message is up sends nothing, so such messages cannot pile up one per interval.
-    bool m_bInTick = false;
+    // Set while ReadControls runs (see there).
+    bool m_bReadingControls = false;
 };

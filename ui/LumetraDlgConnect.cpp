@@ -21,7 +21,7 @@ void SendToMainWindow(UINT message, WPARAM wParam)
 
 void CLumetraDlg::OnBnClickedConnect()
 {
-    UpdateData(TRUE);
+    ReadControls();
     const int nPort = m_cbPort.GetCurSel() + 1;   // the list holds "COM1".."COM255" in order
 
     if (m_Comm.IsOpen()) {
@@ -47,7 +47,7 @@ void CLumetraDlg::ConfigurePort()
 {
     if (!m_Comm.IsOpen())
         return;
-    UpdateData(TRUE);
+    ReadControls();
 
     DCB* pState = m_Comm.ReadPortState();
     if (pState != nullptr && SetLineSettings(*pState, m_strBaud, m_nDataBits, m_nStopBits, m_nParity)

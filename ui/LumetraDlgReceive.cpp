@@ -8,13 +8,11 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
     // Notifications still queued for the previous port of a reconnect carry its number.
     if (static_cast<int>(wParam) != m_Comm.PortNumber())
         return 1;
-    // The validation message of an exchange runs a message loop that dispatches the notifications
-    // that keep arriving. They return at once instead of nesting another exchange (and another
-    // message); the monitor keeps notifying while bytes are queued, so nothing is lost. A tick's
-    // exchange is left alone for the same reason.
-    if (m_bInReceive || m_bInTick)
+    // Dispatched by the loop of an exchange's validation message: returns at once instead of
+    // nesting another exchange (and another message). The monitor keeps notifying while bytes
+    // are queued, so nothing is lost.
+    if (m_bReadingControls)
         return 1;
-    m_bInReceive = true;
 
     // Notifications that queued up meanwhile say nothing new: the monitor keeps posting while
     // bytes remain queued (and every 10 ms while a vanished port fails its status query). Left
@@ -25,7 +23,7 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
                           PM_REMOVE)) {
     }
 
-    UpdateData(TRUE);
+    ReadControls();
     BYTE chunk[CSerialLink::READ_CHUNK];   // the decoder takes the count: no terminator needed
     do {
         const DWORD nRead = m_Comm.Read(chunk);
@@ -38,8 +36,6 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
         // at the end and the end in view.
         UpdateData(FALSE);
     } while ((m_Comm.Mode() & CSerialLink::MODE_RX_BUFFER) != 0 && m_Comm.ReceiveBuffer().Size() != 0);
-
-    m_bInReceive = false;
     return 1;
 }
 

@@ -7,7 +7,7 @@ void CLumetraDlg::OnBnClickedSend()
 {
     if (!m_Comm.IsOpen())
         return;
-    UpdateData(TRUE);
+    ReadControls();
 
     // The port object copies the bytes for its overlapped write, so they may go when this returns.
     const std::string bytes = EncodeSendText(m_strSend);
@@ -21,7 +21,7 @@ void CLumetraDlg::OnBnClickedSend()
 
 void CLumetraDlg::OnBnClickedCyclicSend()
 {
-    UpdateData(TRUE);
+    ReadControls();
     if (m_bCyclicSend)
         SetTimer(CYCLIC_SEND_TIMER, static_cast<UINT>(m_nInterval));
     else
@@ -30,12 +30,9 @@ void CLumetraDlg::OnBnClickedCyclicSend()
 
 void CLumetraDlg::OnTimer(UINT_PTR nIDEvent)
 {
-    // A tick during an exchange's validation message (its own or a notification's) sends nothing:
-    // the message's loop dispatches ticks, and each would stack another message.
-    if (nIDEvent == CYCLIC_SEND_TIMER && !m_bInTick && !m_bInReceive) {
-        m_bInTick = true;
+    // A tick dispatched by the loop of an exchange's validation message sends nothing: each would
+    // stack another exchange and another message.
+    if (nIDEvent == CYCLIC_SEND_TIMER && !m_bReadingControls)
         OnBnClickedSend();
-        m_bInTick = false;
-    }
     CDialog::OnTimer(nIDEvent);
 }

@@ -24,6 +24,18 @@ int MostBoxesWhileSending(testsupport::PeerPort& peer, DWORD nForMs, const std::
     return nMost;
 }
 
+// Puts a number back into the interval box and closes the validation messages that exchanges
+// still showed until then.
+bool RestoreIntervalAndCloseMessages(DialogHost<TerminalDlg>& host, const wchar_t* pszInterval, DWORD nTimeLimitMs)
+{
+    host.SetText(IDC_INTERVAL_EDIT, pszInterval);
+    return dialog_host::WaitUntil([&] {
+        if (HWND hWndNext = host.FindOwnedBox())
+            DialogHostBase::PressOk(hWndNext);
+        return host.FindOwnedBox() == nullptr;
+    }, nTimeLimitMs);
+}
+
 TEST_F(TerminalTest, DataArrivingWithAnEmptiedIntervalShowsOneValidationMessageAndKeepsReceiving)
 {
     Connect(kFirstCom);
@@ -73,12 +85,7 @@ TEST_F(TerminalTest, TicksWithAnEmptiedIntervalNeverStackValidationMessages)
     ASSERT_TRUE(DialogHostBase::PressOk(hWndBox));
 
     // The box can only be unticked once the interval is a number again.
-    Host().SetText(IDC_INTERVAL_EDIT, L"20");
-    ASSERT_TRUE(dialog_host::WaitUntil([&] {
-        if (HWND hWndNext = Host().FindOwnedBox())
-            DialogHostBase::PressOk(hWndNext);
-        return Host().FindOwnedBox() == nullptr;
-    }, kWaitMs));
+    ASSERT_TRUE(RestoreIntervalAndCloseMessages(Host(), L"20", kWaitMs));
     Host().Click(IDC_CYCLIC_SEND);
     EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED), Host().CheckState(IDC_CYCLIC_SEND));
     Peer(kFirstCom).ReceiveUntilQuiet(300, kWaitMs);
@@ -90,6 +97,45 @@ TEST_F(TerminalTest, TicksWithAnEmptiedIntervalNeverStackValidationMessages)
         const std::wstring text = ReceiveText();
         return text.size() >= 10 && text.compare(text.size() - 10, 10, L"still here") == 0;
     }, kWaitMs));
+}
+
+// The validation message of a click or of Enter: notifications that arrive while it is up return
+// at once, as they do under the messages of their own exchanges.
+TEST_F(TerminalTest, DataArrivingDuringTheMessageOfDisconnectOrEnterShowsNoSecondMessage)
+{
+    Connect(kFirstCom);
+    Host().SetText(IDC_INTERVAL_EDIT, L"");
+    {
+        SCOPED_TRACE("Disconnect");
+        auto click = Host().ClickAsync(IDC_CONNECT);
+        HWND hWndBox = Host().WaitForOwnedBox();
+        ASSERT_NE(nullptr, hWndBox);
+        EXPECT_EQ(kValidationPrompt, DialogHostBase::ReadBox(hWndBox).text);
+        EXPECT_EQ(1, MostBoxesWhileSending(Peer(kFirstCom), 1000, [this] { return VisibleBoxCount(); }));
+        ASSERT_TRUE(DialogHostBase::PressOk(hWndBox));
+        ASSERT_TRUE(Host().Wait(click));
+        EXPECT_FALSE(IsOpen()) << "the click goes on once its message is closed";
+        EXPECT_EQ(L"连接", Host().Text(IDC_CONNECT));
+        EXPECT_EQ(nullptr, Host().FindOwnedBox());
+    }
+    Host().SetText(IDC_INTERVAL_EDIT, L"1000");
+    Connect(kFirstCom);
+    Host().SetText(IDC_INTERVAL_EDIT, L"");
+    {
+        SCOPED_TRACE("Enter");
+        HWND hWndList = Host().Item(IDC_PORT_LIST);
+        Host().RunOnDialogThread([hWndList] { ::SetFocus(hWndList); });
+        DialogHostBase::PostKey(hWndList, VK_RETURN);
+        HWND hWndBox = Host().WaitForOwnedBox();
+        ASSERT_NE(nullptr, hWndBox);
+        EXPECT_EQ(kValidationPrompt, DialogHostBase::ReadBox(hWndBox).text);
+        EXPECT_EQ(1, MostBoxesWhileSending(Peer(kFirstCom), 1000, [this] { return VisibleBoxCount(); }));
+        ASSERT_TRUE(DialogHostBase::PressOk(hWndBox));
+        // The bytes sent meanwhile are read once the exchanges can succeed again.
+        ASSERT_TRUE(RestoreIntervalAndCloseMessages(Host(), L"1000", kWaitMs));
+        EXPECT_TRUE(Host().IsRunning());
+        EXPECT_TRUE(dialog_host::WaitUntil([&] { return ReceiveText().find(L'+') != std::wstring::npos; }, kWaitMs));
+    }
 }
 
 }  // namespace
