@@ -99,12 +99,7 @@ BEGIN_MESSAGE_MAP(CDispatchDlg, CDialog)
     ON_MESSAGE(WM_SETTEXT, &CDispatchDlg::OnSetText)
 END_MESSAGE_MAP()
 
-std::wstring WindowText(HWND hWnd)
-{
-    wchar_t szText[256] = L"";
-    ::GetWindowTextW(hWnd, szText, 256);
-    return szText;
-}
+using testsupport::WindowText;
 
 TEST(DialogDispatchTest, InitDialogFindsTheObjectThroughTheWindow)
 {

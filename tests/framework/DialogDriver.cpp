@@ -36,56 +36,6 @@ void CALLBACK OnRunTimer(HWND, UINT, UINT_PTR nIDEvent, DWORD)
     pRun->scenario(pRun->pDlg->GetSafeHwnd());
 }
 
-std::wstring ClassName(HWND hWnd)
-{
-    wchar_t szClass[64] = L"";
-    ::GetClassNameW(hWnd, szClass, 64);
-    return szClass;
-}
-
-std::wstring WindowText(HWND hWnd)
-{
-    wchar_t szText[512] = L"";
-    ::GetWindowTextW(hWnd, szText, 512);
-    return szText;
-}
-
-// A message box shows its icon in a static control (id 0x0014 on Windows, 0x0440 in Wine); the
-// icon tells the style.
-UINT IconStyleOf(HWND hWndBox)
-{
-    HWND hWndIcon = ::GetDlgItem(hWndBox, 0x0014);
-    if (hWndIcon == nullptr)
-        hWndIcon = ::GetDlgItem(hWndBox, 0x0440);
-    if (hWndIcon == nullptr || !::IsWindowVisible(hWndIcon))
-        return 0;
-    HICON hIcon = reinterpret_cast<HICON>(::SendMessageW(hWndIcon, STM_GETICON, 0, 0));
-    const struct { LPCWSTR pszIcon; UINT nStyle; } icons[] = {
-        { IDI_EXCLAMATION, MB_ICONEXCLAMATION }, { IDI_HAND, MB_ICONHAND },
-        { IDI_QUESTION, MB_ICONQUESTION }, { IDI_ASTERISK, MB_ICONASTERISK },
-    };
-    for (const auto& icon : icons) {
-        if (hIcon == ::LoadIconW(nullptr, icon.pszIcon))
-            return icon.nStyle;
-    }
-    return hIcon != nullptr ? 0xFFFFFFFFu : 0;
-}
-
-struct FindBoxContext {
-    HWND hWndOwner;
-    HWND hWndFound;
-};
-
-BOOL CALLBACK FindOwnedBox(HWND hWnd, LPARAM lParam)
-{
-    FindBoxContext* pContext = reinterpret_cast<FindBoxContext*>(lParam);
-    if (::GetWindow(hWnd, GW_OWNER) != pContext->hWndOwner || !::IsWindowVisible(hWnd)
-        || ClassName(hWnd) != L"#32770")
-        return TRUE;
-    pContext->hWndFound = hWnd;
-    return FALSE;
-}
-
 }  // namespace
 
 INT_PTR RunModal(CDialog& dlg, std::function<void(HWND)> scenario, DWORD nTimeLimitMs)
@@ -105,13 +55,6 @@ INT_PTR RunModal(CDialog& dlg, std::function<void(HWND)> scenario, DWORD nTimeLi
     if (nResult == kTimedOut)
         ADD_FAILURE() << "the scenario did not end the dialog within " << nTimeLimitMs << " ms";
     return nResult;
-}
-
-void PostKey(HWND hWnd, UINT nVirtualKey)
-{
-    const LPARAM lParam = static_cast<LPARAM>(::MapVirtualKeyW(nVirtualKey, MAPVK_VK_TO_VSC) << 16) | 1;
-    ::PostMessageW(hWnd, WM_KEYDOWN, nVirtualKey, lParam);
-    ::PostMessageW(hWnd, WM_KEYUP, nVirtualKey, lParam | 0xC0000000);
 }
 
 bool PumpUntil(const std::function<bool()>& condition, DWORD nTimeLimitMs, HWND hDlg)
@@ -156,14 +99,12 @@ bool MessageBoxWatcher::WaitForClosed(size_t nCount, DWORD nTimeLimitMs, HWND hD
 void MessageBoxWatcher::Watch()
 {
     while (!m_bStop) {
-        FindBoxContext context = { m_hWndOwner, nullptr };
-        ::EnumWindows(&FindOwnedBox, reinterpret_cast<LPARAM>(&context));
-        if (context.hWndFound == nullptr) {
+        HWND hWndBox = testsupport::FindOwnedBox(m_hWndOwner);
+        if (hWndBox == nullptr) {
             ::Sleep(5);   // polling interval of the watcher thread, not a wait for a result
             continue;
         }
-        HWND hWndBox = context.hWndFound;
-        ShownMessageBox shown = { WindowText(hWndBox), WindowText(::GetDlgItem(hWndBox, 0xFFFF)), IconStyleOf(hWndBox) };
+        const ShownMessageBox shown = testsupport::ReadBox(hWndBox);
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_shown.push_back(shown);

@@ -4,8 +4,7 @@
 //   ends a dialog that is still open after the time limit; DoModal then returns kTimedOut.
 // - MessageBoxWatcher, on a thread of its own, presses OK on every message box owned by a window
 //   and records what each showed.
-// - PostKey() posts a key press to a control, as the keyboard would, so the dialog manager's
-//   keyboard handling (Enter -> IDOK, Escape -> IDCANCEL) sees it.
+// - PostKey() (tests/support/WindowReading.h) posts a key press to a control.
 #pragma once
 
 #include <windows.h>
@@ -18,22 +17,19 @@
 #include <vector>
 
 #include "framework/CDialog.h"
+#include "tests/support/WindowReading.h"
 
 constexpr INT_PTR kTimedOut = -2;
 
 INT_PTR RunModal(CDialog& dlg, std::function<void(HWND hDlg)> scenario, DWORD nTimeLimitMs = 20000);
 
-void PostKey(HWND hWnd, UINT nVirtualKey);
+using testsupport::PostKey;
 
 // Pumps this thread's messages until the condition holds or the time runs out. With a dialog
 // given, keyboard messages go through its dialog manager first, as in its modal loop.
 bool PumpUntil(const std::function<bool()>& condition, DWORD nTimeLimitMs = 5000, HWND hDlg = nullptr);
 
-struct ShownMessageBox {
-    std::wstring caption;
-    std::wstring text;
-    UINT nIconStyle;   // MB_ICON... bits read back from the box's icon, 0 for none
-};
+using ShownMessageBox = testsupport::ShownBox;
 
 class MessageBoxWatcher {
 public:

@@ -186,7 +186,7 @@ TEST(MainWindowKeys, EnterOutsideButtonsAndTextAreasAndEscapeEndTheDialog)
         ASSERT_TRUE(host.IsRunning());
         HWND hWndFocus = host.Item(keyCase.nFocusID);
         host.RunOnDialogThread([hWndFocus] { ::SetFocus(hWndFocus); });
-        DialogHostBase::PostKey(hWndFocus, keyCase.nKey);
+        testsupport::PostKey(hWndFocus, keyCase.nKey);
         ASSERT_TRUE(host.WaitForEnd());
         EXPECT_EQ(keyCase.nResult, host.Result());
     }
@@ -200,7 +200,7 @@ TEST(MainWindowKeys, EnterInATextAreaInsertsALineBreak)
         ASSERT_TRUE(host.IsRunning());
         HWND hWndFocus = host.Item(nID);
         host.RunOnDialogThread([hWndFocus] { ::SetFocus(hWndFocus); });
-        DialogHostBase::PostKey(hWndFocus, VK_RETURN);
+        testsupport::PostKey(hWndFocus, VK_RETURN);
         EXPECT_TRUE(dialog_host::WaitUntil([&] { return host.Text(nID) == L"\r\n"; }));
         EXPECT_TRUE(host.IsRunning());
     }
@@ -213,7 +213,7 @@ TEST(MainWindowKeys, EnterWithAnEmptyIntervalShowsTheMessageAndKeepsTheDialogOpe
     host.SetText(IDC_INTERVAL_EDIT, L"");
     HWND hWndFocus = host.Item(IDC_PORT_LIST);
     host.RunOnDialogThread([hWndFocus] { ::SetFocus(hWndFocus); });
-    DialogHostBase::PostKey(hWndFocus, VK_RETURN);
+    testsupport::PostKey(hWndFocus, VK_RETURN);
 
     const std::optional<dialog_host::ShownBox> box = host.DismissMessageBox();
     ASSERT_TRUE(box.has_value()) << "no validation message";

@@ -67,7 +67,7 @@ TEST_F(SystemCommand, AboutCommandOpensTheModalAboutBoxThatClosesOnOk)
         if (aboutCase.closeBy == CloseBy::OkButton) {
             EXPECT_TRUE(DialogHostBase::PressOk(hWndAbout));
         } else {
-            DialogHostBase::PostKey(hWndOk, VK_RETURN);
+            testsupport::PostKey(hWndOk, VK_RETURN);
             EXPECT_TRUE(dialog_host::WaitUntil([hWndAbout] { return !::IsWindow(hWndAbout); }));
         }
         ASSERT_TRUE(DialogHostBase::Wait(command)) << "the command did not return after the About box closed";

@@ -9,30 +9,6 @@ CWinApp theTestApp;
 namespace {
 
 const wchar_t kHelperClass[] = L"LumetraTestDialogHostHelper";
-const wchar_t kDialogClass[] = L"#32770";
-const int kMessageBoxTextId = 0xFFFF;   // the static that holds a message box's text
-
-std::wstring ClassName(HWND hWnd)
-{
-    wchar_t szClass[64] = L"";
-    ::GetClassNameW(hWnd, szClass, 64);
-    return szClass;
-}
-
-struct FindBoxContext {
-    HWND hWndOwner;
-    HWND hWndFound;
-};
-
-BOOL CALLBACK FindOwnedBoxProc(HWND hWnd, LPARAM lParam)
-{
-    FindBoxContext* pContext = reinterpret_cast<FindBoxContext*>(lParam);
-    if (hWnd == pContext->hWndOwner || ::GetWindow(hWnd, GW_OWNER) != pContext->hWndOwner
-        || !::IsWindowVisible(hWnd) || ClassName(hWnd) != kDialogClass)
-        return TRUE;
-    pContext->hWndFound = hWnd;
-    return FALSE;
-}
 
 void RegisterHelperClass(WNDPROC pfnProc)
 {
@@ -59,15 +35,6 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD nTimeLimitMs)
         ::Sleep(5);   // polling interval, not a wait for the result
     }
     return true;
-}
-
-std::wstring WindowText(HWND hWnd)
-{
-    const int nLength = static_cast<int>(::SendMessageW(hWnd, WM_GETTEXTLENGTH, 0, 0));
-    std::wstring text(static_cast<size_t>(nLength) + 1, L'\0');
-    const int nCopied = static_cast<int>(::SendMessageW(hWnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0])));
-    text.resize(static_cast<size_t>(nCopied));
-    return text;
 }
 
 }  // namespace dialog_host
@@ -213,7 +180,7 @@ std::future<void> DialogHostBase::ClickAsync(int nID)
     HWND hWnd = m_hWnd;
     return RunOnDialogThreadAsync([hWnd, nID] {
         HWND hWndControl = ::GetDlgItem(hWnd, nID);
-        if (hWndControl != nullptr && ClassName(hWndControl) == L"Button") {
+        if (hWndControl != nullptr && testsupport::ClassName(hWndControl) == L"Button") {
             const LONG nType = ::GetWindowLongW(hWndControl, GWL_STYLE) & BS_TYPEMASK;
             const LRESULT nState = ::SendMessageW(hWndControl, BM_GETCHECK, 0, 0);
             if (nType == BS_AUTOCHECKBOX)
@@ -258,13 +225,6 @@ void DialogHostBase::SetCheck(int nID, UINT nState)
 {
     HWND hWnd = m_hWnd;
     RunOnDialogThread([hWnd, nID, nState] { ::CheckDlgButton(hWnd, nID, nState); });
-}
-
-void DialogHostBase::PostKey(HWND hWnd, UINT nVirtualKey)
-{
-    const LPARAM lParam = static_cast<LPARAM>(::MapVirtualKeyW(nVirtualKey, MAPVK_VK_TO_VSC) << 16) | 1;
-    ::PostMessageW(hWnd, WM_KEYDOWN, nVirtualKey, lParam);
-    ::PostMessageW(hWnd, WM_KEYUP, nVirtualKey, lParam | static_cast<LPARAM>(0xC0000000));
 }
 
 void DialogHostBase::SysCommand(UINT nCommand, LPARAM lParam)
@@ -347,11 +307,7 @@ HWND DialogHostBase::Focus() const
 
 HWND DialogHostBase::FindOwnedBox() const
 {
-    if (m_hWnd == nullptr)
-        return nullptr;
-    FindBoxContext context = { m_hWnd, nullptr };
-    ::EnumWindows(&FindOwnedBoxProc, reinterpret_cast<LPARAM>(&context));
-    return context.hWndFound;
+    return testsupport::FindOwnedBox(m_hWnd);
 }
 
 HWND DialogHostBase::WaitForOwnedBox(DWORD nTimeLimitMs) const
@@ -359,16 +315,6 @@ HWND DialogHostBase::WaitForOwnedBox(DWORD nTimeLimitMs) const
     HWND hWndBox = nullptr;
     dialog_host::WaitUntil([&] { return (hWndBox = FindOwnedBox()) != nullptr; }, nTimeLimitMs);
     return hWndBox;
-}
-
-dialog_host::ShownBox DialogHostBase::ReadBox(HWND hWndBox)
-{
-    dialog_host::ShownBox box;
-    box.hWnd = hWndBox;
-    box.caption = dialog_host::WindowText(hWndBox);
-    if (HWND hWndText = ::GetDlgItem(hWndBox, kMessageBoxTextId))
-        box.text = dialog_host::WindowText(hWndText);
-    return box;
 }
 
 bool DialogHostBase::PressOk(HWND hWndBox, DWORD nTimeLimitMs)
@@ -385,7 +331,7 @@ std::optional<dialog_host::ShownBox> DialogHostBase::DismissMessageBox(DWORD nTi
     HWND hWndBox = WaitForOwnedBox(nTimeLimitMs);
     if (hWndBox == nullptr)
         return std::nullopt;
-    dialog_host::ShownBox box = ReadBox(hWndBox);
+    dialog_host::ShownBox box = testsupport::ReadBox(hWndBox);
     if (!PressOk(hWndBox, nTimeLimitMs))
         return std::nullopt;
     return box;

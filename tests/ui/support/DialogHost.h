@@ -9,7 +9,7 @@
 //     auto pending = host.ClickAsync(IDC_CONNECT);      // a handler that will show a message box
 //     auto box = host.DismissMessageBox();              // caption and text, then OK pressed
 //     host.Wait(pending);
-//     host.PostKey(host.Item(IDC_RECEIVE_EDIT), VK_ESCAPE);
+//     testsupport::PostKey(host.Item(IDC_RECEIVE_EDIT), VK_ESCAPE);
 //     ASSERT_TRUE(host.WaitForEnd());                   // DoModal has returned
 //     EXPECT_EQ(IDCANCEL, host.Result());
 //
@@ -43,6 +43,7 @@
 #include <vector>
 
 #include "framework/CDialog.h"
+#include "tests/support/WindowReading.h"
 
 namespace dialog_host {
 
@@ -52,15 +53,8 @@ constexpr DWORD kDefaultTimeLimitMs = 10000;
 // The calling thread must not own windows that need pumping (the test thread owns none).
 bool WaitUntil(const std::function<bool()>& condition, DWORD nTimeLimitMs = kDefaultTimeLimitMs);
 
-// A message box or other dialog box as the user sees it.
-struct ShownBox {
-    HWND hWnd = nullptr;
-    std::wstring caption;
-    std::wstring text;        // a message box's message (static 0xFFFF); empty for other boxes
-};
-
-// Window text of any window (works across threads).
-std::wstring WindowText(HWND hWnd);
+using testsupport::ShownBox;
+using testsupport::WindowText;
 
 }  // namespace dialog_host
 
@@ -92,9 +86,7 @@ public:
     // (CBN_SELCHANGE).
     void SelectComboItem(int nID, int nIndex, bool bNotify = false);
     void SetCheck(int nID, UINT nState);
-    // Posts a key press (down and up) to a window, as the keyboard would, so the dialog manager's
-    // keyboard handling (Enter -> IDOK, Escape -> IDCANCEL) sees it.
-    static void PostKey(HWND hWnd, UINT nVirtualKey);
+    // Keys: testsupport::PostKey(host.Item(nID), VK_RETURN).
     // Sends a system command as the system menu would (WM_SYSCOMMAND); returns when handled.
     void SysCommand(UINT nCommand, LPARAM lParam = 0);
     std::future<void> SysCommandAsync(UINT nCommand, LPARAM lParam = 0);
@@ -110,7 +102,7 @@ public:
     // ---- Boxes the dialog opens (message boxes, About box: visible #32770 owned by it) ----
     HWND FindOwnedBox() const;
     HWND WaitForOwnedBox(DWORD nTimeLimitMs = dialog_host::kDefaultTimeLimitMs) const;
-    static dialog_host::ShownBox ReadBox(HWND hWndBox);
+    // What a box shows: testsupport::ReadBox(hWndBox).
     // Closes a box with its OK button (a BN_CLICKED from IDOK) and waits until it is gone.
     static bool PressOk(HWND hWndBox, DWORD nTimeLimitMs = dialog_host::kDefaultTimeLimitMs);
     // Waits for a box, records what it shows, presses OK and waits until it has gone.

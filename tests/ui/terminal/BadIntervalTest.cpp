@@ -44,7 +44,7 @@ TEST_F(TerminalTest, DataArrivingWithAnEmptiedIntervalShowsOneValidationMessageA
 
     HWND hWndBox = Host().WaitForOwnedBox();
     ASSERT_NE(nullptr, hWndBox);
-    EXPECT_EQ(kValidationPrompt, DialogHostBase::ReadBox(hWndBox).text);
+    EXPECT_EQ(kValidationPrompt, testsupport::ReadBox(hWndBox).text);
     const int nMost = MostBoxesWhileSending(Peer(kFirstCom), 1000, [this] { return VisibleBoxCount(); });
     ASSERT_EQ(1, nMost) << "notifications during the message return at once";
     ASSERT_TRUE(DialogHostBase::PressOk(hWndBox));
@@ -78,7 +78,7 @@ TEST_F(TerminalTest, TicksWithAnEmptiedIntervalNeverStackValidationMessages)
 
     HWND hWndBox = Host().WaitForOwnedBox();
     ASSERT_NE(nullptr, hWndBox);
-    EXPECT_EQ(kValidationPrompt, DialogHostBase::ReadBox(hWndBox).text);
+    EXPECT_EQ(kValidationPrompt, testsupport::ReadBox(hWndBox).text);
     // Ticks every 20 ms and bytes from the device, all while the message is up.
     const int nMost = MostBoxesWhileSending(Peer(kFirstCom), 1000, [this] { return VisibleBoxCount(); });
     ASSERT_EQ(1, nMost) << "ticks and notifications during the message stack nothing";
@@ -110,7 +110,7 @@ TEST_F(TerminalTest, DataArrivingDuringTheMessageOfDisconnectOrEnterShowsNoSecon
         auto click = Host().ClickAsync(IDC_CONNECT);
         HWND hWndBox = Host().WaitForOwnedBox();
         ASSERT_NE(nullptr, hWndBox);
-        EXPECT_EQ(kValidationPrompt, DialogHostBase::ReadBox(hWndBox).text);
+        EXPECT_EQ(kValidationPrompt, testsupport::ReadBox(hWndBox).text);
         EXPECT_EQ(1, MostBoxesWhileSending(Peer(kFirstCom), 1000, [this] { return VisibleBoxCount(); }));
         ASSERT_TRUE(DialogHostBase::PressOk(hWndBox));
         ASSERT_TRUE(Host().Wait(click));
@@ -125,10 +125,10 @@ TEST_F(TerminalTest, DataArrivingDuringTheMessageOfDisconnectOrEnterShowsNoSecon
         SCOPED_TRACE("Enter");
         HWND hWndList = Host().Item(IDC_PORT_LIST);
         Host().RunOnDialogThread([hWndList] { ::SetFocus(hWndList); });
-        DialogHostBase::PostKey(hWndList, VK_RETURN);
+        testsupport::PostKey(hWndList, VK_RETURN);
         HWND hWndBox = Host().WaitForOwnedBox();
         ASSERT_NE(nullptr, hWndBox);
-        EXPECT_EQ(kValidationPrompt, DialogHostBase::ReadBox(hWndBox).text);
+        EXPECT_EQ(kValidationPrompt, testsupport::ReadBox(hWndBox).text);
         EXPECT_EQ(1, MostBoxesWhileSending(Peer(kFirstCom), 1000, [this] { return VisibleBoxCount(); }));
         ASSERT_TRUE(DialogHostBase::PressOk(hWndBox));
         // The bytes sent meanwhile are read once the exchanges can succeed again.

@@ -114,7 +114,7 @@ std::vector<std::wstring> TerminalTest::ClickConnectAndDismissBoxes()
             break;
         }
         if (HWND hWndBox = m_pHost->FindOwnedBox()) {
-            texts.push_back(DialogHostBase::ReadBox(hWndBox).text);
+            texts.push_back(testsupport::ReadBox(hWndBox).text);
             DialogHostBase::PressOk(hWndBox);
         }
     }
