@@ -213,6 +213,9 @@ protected:
     bool TransmitPending() { return m_txBuffer.Size() != 0; }
     bool CanDrainTransmitBuffer();
     void WaitForTransmitBufferToDrain();
+    // How long the drain before a close waits without progress: at least 2000 ms, and at least
+    // twice the time one transmit chunk takes at the port's current baud rate.
+    DWORD TransmitStallLimit();
     DWORD DrainInPlace();
     DWORD DrainFromCopy();
     // Finishes the staged in-place write; false while it is still running after dwWaitMs.
@@ -264,6 +267,9 @@ protected:
     // Serialises DrainTransmitBuffer callers so runs reach the port in the order they left the
     // buffer; also guards the staged write state below. Taken before the transmit buffer's lock.
     CRITICAL_SECTION m_csTransmit;
+    // Bytes the blocking road has taken from the transmit buffer and not yet written: set under
+    // the buffer's lock when a run is taken, lowered by the drainer after each write attempt.
+    std::atomic<DWORD> m_dwTransmitInFlight;
     bool m_bStagedWritePending;           // m_olWrite is in flight
     BlockBuffer::Block* m_pStagedBlock;   // emptied block held until that write finishes
     OverlappedWriteQueue m_directWrites;  // the direct road's writes, one in flight at a time

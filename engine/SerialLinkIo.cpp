@@ -160,7 +160,11 @@ DWORD CSerialLink::DrainInPlace()
 
 // Blocking road: takes up to one chunk (possibly across blocks) and writes it outside the
 // buffer's lock. A write that makes no progress ends the attempt; the rest of the run is
-// dropped, as the port no longer takes data.
+// dropped, as the port no longer takes data. So does a stop request: each attempt can last the
+// whole write time-out, and a slow line needs several for one chunk, so the worker leaves after
+// the attempt under way instead of outliving the stop wait (and being ended inside the write,
+// holding m_csTransmit). Until then the unwritten bytes count as in flight, which the drain
+// before a close waits for.
 DWORD CSerialLink::DrainFromCopy()
 {
     BYTE run[TRANSMIT_CHUNK];
@@ -168,15 +172,18 @@ DWORD CSerialLink::DrainFromCopy()
     {
         BlockBuffer::Guard guard(m_txBuffer);
         dwTaken = m_txBuffer.Consume(run, TRANSMIT_CHUNK);
+        m_dwTransmitInFlight = dwTaken;
     }
     DWORD dwSent = 0;
-    while (dwSent < dwTaken)
+    while (dwSent < dwTaken && !m_bStopping)
     {
         const DWORD dwWritten = RawWrite(run + dwSent, dwTaken - dwSent);
         if (dwWritten == 0)
             break;
         dwSent += dwWritten;
+        m_dwTransmitInFlight -= dwWritten;
     }
+    m_dwTransmitInFlight = 0;
     return dwTaken;
 }
 
@@ -222,6 +229,10 @@ void CSerialLink::FinishDirectWritesOnClose()
 // with memory that is freed under it.
 void CSerialLink::FinishStagedWriteOnClose()
 {
+    // Staged writes exist only in overlapped mode. In blocking mode the lock is not taken at
+    // all: a worker ended by force inside a blocking write may have left it held.
+    if (!(m_dwMode & MODE_OVERLAPPED))
+        return;
     CriticalSectionGuard order(m_csTransmit);
     if (!m_bStagedWritePending)
         return;

@@ -66,6 +66,7 @@ void CSerialLink::Init()
 
     m_bStopping = false;
     m_bWorkersSuspended = false;
+    m_dwTransmitInFlight = 0;
     ::InitializeCriticalSection(&m_csTransmit);
     m_bStagedWritePending = false;
     m_pStagedBlock = nullptr;

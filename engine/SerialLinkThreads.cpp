@@ -3,8 +3,14 @@
 
 #include <process.h>
 
+#include <algorithm>
+
 namespace
 {
+// Bits on the line per byte, near enough (start, 8 data, stop).
+constexpr DWORD kBitsPerByte = 10;
+// TerminateThread only starts the ending; how long StopWorker then waits for it to finish.
+constexpr DWORD kTerminateWait = 1000;
 
 bool IsAlive(HANDLE hThread)
 {
@@ -79,11 +85,31 @@ bool CSerialLink::CanDrainTransmitBuffer()
     return IsAlive(m_hTransmitThread) || (bMonitorSends && IsAlive(m_hMonitorThread));
 }
 
-// Bounded: ends when the buffer is empty, when no live worker can send it, or when it stalls.
+// A slow line makes progress less often than the fixed limit: the overlapped road hands the
+// port a whole chunk per write, and nothing leaves the buffer until that write completes.
+DWORD CSerialLink::TransmitStallLimit()
+{
+    DCB dcb = {};
+    dcb.DCBlength = sizeof(dcb);
+    if (!m_pApi->GetCommState(m_hPort, &dcb) || dcb.BaudRate == 0)
+        return kDrainStallMs;
+    const ULONGLONG chunkMs =
+        static_cast<ULONGLONG>(TRANSMIT_CHUNK) * kBitsPerByte * 1000 / dcb.BaudRate;
+    return static_cast<DWORD>(std::max<ULONGLONG>(kDrainStallMs, 2 * chunkMs));
+}
+
+// Bounded: ends when nothing is left to send, when no live worker can send it, or when it
+// stalls. Bytes the blocking road has taken but not yet written are still to send. The count
+// and the in-flight bytes are read together under the buffer's lock, where a run moves from
+// one to the other.
 void CSerialLink::WaitForTransmitBufferToDrain()
 {
-    WaitWhileShrinking([this] { return m_txBuffer.Size(); },
-                       [this] { return CanDrainTransmitBuffer(); });
+    WaitWhileShrinking(
+        [this] {
+            BlockBuffer::Guard guard(m_txBuffer);
+            return m_txBuffer.m_dwCount + m_dwTransmitInFlight;
+        },
+        [this] { return CanDrainTransmitBuffer(); }, TransmitStallLimit());
 }
 
 bool CSerialLink::StopWorker(HANDLE& hThread, HANDLE hWake, DWORD dwWait)
@@ -91,8 +117,12 @@ bool CSerialLink::StopWorker(HANDLE& hThread, HANDLE hWake, DWORD dwWait)
     if (!hThread)
         return true;
     ::SetEvent(hWake);
-    if (::WaitForSingleObject(hThread, dwWait) != WAIT_OBJECT_0 && !::TerminateThread(hThread, 0))
-        return false;
+    if (::WaitForSingleObject(hThread, dwWait) != WAIT_OBJECT_0)
+    {
+        if (!::TerminateThread(hThread, 0))
+            return false;
+        ::WaitForSingleObject(hThread, kTerminateWait);
+    }
     ::CloseHandle(hThread);
     hThread = nullptr;
     return true;

@@ -102,13 +102,17 @@ unsigned CSerialLink::MonitorLoopOverlapped()
             return 0;
         DWORD dwEvents = 0;
         bool bWaited = false;
+        // Bytes staged while no wait was pending (during the last pass) woke nobody: Write's
+        // SetCommMask ends only a pending wait. With bytes to send, the pass does not wait but
+        // sends a run below; while the previous run is still being written, the drain's wait
+        // for it paces these passes.
         if (QueuedCount() != 0)
         {
             // Bytes wait in the driver (or the count is unknown): poll instead of waiting.
             ::Sleep(kMonitorPass);
             dwEvents = EV_RXCHAR;
         }
-        else
+        else if (!(bSendsTransmitBuffer && TransmitPending()))
         {
             bWaited = WaitForCommEventOrStop(&dwEvents);
             if (!bWaited)

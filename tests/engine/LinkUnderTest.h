@@ -14,6 +14,7 @@ public:
     explicit LinkUnderTest(FakeSerialDevice& device) : CSerialLink(device) {}
 
     using CSerialLink::m_bRunning;
+    using CSerialLink::m_csTransmit;
     using CSerialLink::m_hMonitorThread;
     using CSerialLink::m_hMonitorWake;
     using CSerialLink::m_hReceiveThread;
@@ -39,6 +40,8 @@ public:
     };
 
     explicit HookRecordingLink(FakeSerialDevice& device) : LinkUnderTest(device), m_device(device) {}
+    // Workers run the hooks: stop them while the members the hooks use still exist.
+    ~HookRecordingLink() override { Close(STOP_WAIT); }
 
     std::vector<std::string> HookNames()
     {

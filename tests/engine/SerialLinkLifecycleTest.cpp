@@ -27,6 +27,12 @@ class WorkerProbeLink : public LinkUnderTest
 {
 public:
     using LinkUnderTest::LinkUnderTest;
+    // The loops use the members below: stop them while those still exist.
+    ~WorkerProbeLink() override
+    {
+        Close(STOP_WAIT);
+        CloseHandle(m_ran);
+    }
 
     struct Run
     {

@@ -139,24 +139,74 @@ TEST_F(Workers, MonitorEndsWithOneWhenTheEventMaskIsRefused)
     EXPECT_TRUE(link.IsOpen()) << "the port stays open";
 }
 
-TEST_F(Workers, EmptyMaskSendsOneChunkAndEachTxEmptyTheNext)
+// The overlapped monitor sends staged bytes one run at a time, each once the previous write has
+// completed, and waits for events again only when nothing is left to send.
+TEST_F(Workers, StagedRunsFollowEachCompletedWriteThenTheMonitorWaitsAgain)
 {
-    device.SetTxEmptyOnWrite(false);
+    device.SetWritesPend(true);
     OpenWithMode(CSerialLink::MODE_DEFAULT | CSerialLink::MODE_TX_BUFFER);
     ASSERT_TRUE(device.WaitForPendingWait(kPatience));
     const std::string bytes = Pattern(3000);
     link.Write(bytes.data(), 3000);
-    ASSERT_TRUE(WaitForOutputSize(device, 1024));
-    ASSERT_TRUE(device.WaitForPendingWait(kPatience));
-    EXPECT_EQ(1024u, device.Output().size()) << "one chunk per empty completion";
-
-    device.RaiseEvents(EV_TXEMPTY);
-    ASSERT_TRUE(WaitForOutputSize(device, 2048));
-    device.RaiseEvents(EV_TXEMPTY);
-    ASSERT_TRUE(WaitForOutputSize(device, 3000));
+    for (size_t run = 1; run <= 3; ++run)
+    {
+        ASSERT_TRUE(device.WaitForCallCount(Call::WriteFile, run, kPatience));
+        EXPECT_EQ(1u, device.PendingWriteCount()) << "run " << run;
+        device.CompletePendingWrites();
+    }
     ExpectSameBytes(bytes, device.Output());
+    std::vector<DWORD> sizes;
+    for (const auto& record : device.Calls())
+    {
+        if (record.call == Call::WriteFile)
+            sizes.push_back(record.args[0]);
+    }
+    EXPECT_EQ((std::vector<DWORD>{1024, 1024, 952}), sizes);
+    EXPECT_TRUE(device.WaitForPendingWait(kPatience));
     const auto messages = recorder.WaitFor(CSerialLink::CNM_TXEMPTY, CSerialLink::CNM_TXEMPTY, kPatience);
     EXPECT_FALSE(messages.empty());
+}
+
+// Stands for a Write on another thread that lands while the monitor dispatches the events of a
+// completed wait: the CTS hook holds the monitor until the test has written.
+class WriteDuringDispatchLink : public LinkUnderTest
+{
+public:
+    using LinkUnderTest::LinkUnderTest;
+    // The hook uses the events: stop the monitor while they still exist.
+    ~WriteDuringDispatchLink() override
+    {
+        Close(STOP_WAIT);
+        CloseHandle(m_hDispatching);
+        CloseHandle(m_hWritten);
+    }
+    void NotifyCts() override
+    {
+        SetEvent(m_hDispatching);
+        WaitForSingleObject(m_hWritten, kPatience);
+        CSerialLink::NotifyCts();
+    }
+
+    HANDLE m_hDispatching = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE m_hWritten = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+};
+
+// Write's SetCommMask wakes only a pending wait. Bytes staged while none is pending must still
+// go out on an idle line, where no further event would end the next wait.
+TEST(WorkersWakeUp, BytesStagedDuringDispatchAreSentWithoutAnotherEvent)
+{
+    FakeSerialDevice device;
+    device.SetTxEmptyOnWrite(false);
+    WriteDuringDispatchLink link(device);
+    ASSERT_TRUE(link.SetMode(CSerialLink::MODE_DEFAULT | CSerialLink::MODE_TX_BUFFER));
+    ASSERT_TRUE(link.Open(5));
+    ASSERT_TRUE(device.WaitForPendingWait(kPatience));
+    device.RaiseEvents(EV_CTS);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(link.m_hDispatching, kPatience));
+    link.Write("late", 4);
+    SetEvent(link.m_hWritten);
+    EXPECT_TRUE(WaitForOutputSize(device, 4)) << "the staged bytes were never sent";
+    EXPECT_EQ("late", device.Output());
 }
 
 TEST_F(Workers, StagedSendingGoesOnWhenWaitCommEventAlwaysFails)

@@ -10,6 +10,9 @@
 class ObservedLink : public CSerialLink
 {
 public:
+    // The loops count into the members below: stop them while those still exist.
+    ~ObservedLink() override { Close(STOP_WAIT); }
+
     // One bit per worker loop.
     enum Loop : unsigned
     {

@@ -16,7 +16,7 @@ FakeSerialDevice::FakeSerialDevice()
     : m_hOpen(INVALID_HANDLE_VALUE), m_nextHandle(0x5E40), m_bRemoved(false), m_dwModemStatus(0),
       m_dwErrors(0), m_dwMask(0), m_dwHistory(0), m_dcb(), m_timeouts(),
       m_emptyRead(EmptyRead::CompleteAtOnce), m_bWritesPend(false),
-      m_dwBlockingWriteLimit(MAXDWORD), m_bTxEmptyOnWrite(true)
+      m_dwBlockingWriteLimit(MAXDWORD), m_dwBlockingWriteTime(0), m_bTxEmptyOnWrite(true)
 {
     m_dcb.DCBlength = sizeof(DCB);
     m_dcb.BaudRate = CBR_9600;
@@ -89,6 +89,12 @@ void FakeSerialDevice::SetBlockingWriteLimit(DWORD dwLimit)
 {
     Lock lock(m_mutex);
     m_dwBlockingWriteLimit = dwLimit;
+}
+
+void FakeSerialDevice::SetBlockingWriteTime(DWORD dwMs)
+{
+    Lock lock(m_mutex);
+    m_dwBlockingWriteTime = dwMs;
 }
 
 void FakeSerialDevice::SetTxEmptyOnWrite(bool bRaise)
@@ -515,6 +521,13 @@ BOOL FakeSerialDevice::WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOf
             *lpNumberOfBytesWritten = nNumberOfBytesToWrite;
         WriteCompleted();
         return TRUE;
+    }
+    // The line's time passes outside the lock, so the device stays usable meanwhile.
+    if (const DWORD dwMs = m_dwBlockingWriteTime)
+    {
+        lock.unlock();
+        ::Sleep(dwMs);
+        lock.lock();
     }
     // A blocking write that takes fewer bytes stands for one whose time-out ran out.
     const DWORD dwCount = std::min(nNumberOfBytesToWrite, m_dwBlockingWriteLimit);

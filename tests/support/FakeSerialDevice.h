@@ -16,7 +16,8 @@
 // its OVERLAPPED's event and later completes by setting it; a pending WaitCommEvent completes
 // on an event in its mask, and SetCommMask completes it with an empty mask. Time never passes:
 // a read that would wait for its time-out completes at once with what is there (or stays
-// pending when told to), and writes complete at once unless told to stay pending.
+// pending when told to), and writes complete at once unless told to stay pending. The one
+// exception stands for a slow line: a blocking write can be told to take a while.
 // Every call is logged with its arguments; any call can be made to fail with an error code.
 class FakeSerialDevice : public ISerialPortApi
 {
@@ -58,6 +59,7 @@ public:
     void SetEmptyRead(EmptyRead mode);
     void SetWritesPend(bool bPend);                 // overlapped writes stay pending
     void SetBlockingWriteLimit(DWORD dwLimit);      // a blocking write takes at most this many
+    void SetBlockingWriteTime(DWORD dwMs);          // a blocking write lasts this long
     void SetTxEmptyOnWrite(bool bRaise);            // raise EV_TXEMPTY when a write completes
     size_t CompletePendingWrites();                 // copies their bytes now, in issue order
     bool EndPendingRead(DWORD dwError);             // completes it with no bytes and dwError
@@ -154,6 +156,7 @@ private:
     EmptyRead m_emptyRead;
     bool m_bWritesPend;
     DWORD m_dwBlockingWriteLimit;
+    DWORD m_dwBlockingWriteTime;
     bool m_bTxEmptyOnWrite;
     std::vector<PendingRead> m_reads;
     std::deque<PendingWrite> m_writes;
