@@ -3,6 +3,7 @@
 #include <climits>
 #include <cwchar>
 #include <cwctype>
+#include <string>
 
 #include "framework/CWinApp.h"
 
@@ -85,9 +86,8 @@ void ExchangeNumber(CDataExchange* pDX, int nIDC, long long& value, long long mi
     if (hWndCtrl == nullptr)
         return;
     if (!pDX->m_bSaveAndValidate) {
-        CString text;
-        text.Format(L"%lld", value);
-        SetControlText(hWndCtrl, text);
+        // Not through the C run-time's printf: older system run-times do not know "%lld".
+        SetControlText(hWndCtrl, CString(std::to_wstring(value).c_str()));
         return;
     }
     long long parsed = 0;

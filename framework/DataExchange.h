@@ -22,7 +22,7 @@
 //   the same as after a full rewrite. Any other change is a full WM_SETTEXT, which (edit control
 //   behaviour) puts the caret at the start and scrolls to the top. Both clear the modified flag.
 // - DDX_Text (int / UINT): decimal text with optional surrounding blanks and, for int, a sign;
-//   a value outside the type's range is rejected like any other bad entry. Writing uses "%d"/"%u".
+//   a value outside the type's range is rejected like any other bad entry. Writing gives the plain decimal form.
 // - DDX_CBIndex: the combo box's selected index (-1: none); writing selects that index.
 // - DDX_CBString: reading gives the selected entry's text, or the box's own text when nothing is
 //   selected (empty for a drop-down list); writing selects the entry whose whole text equals the

@@ -88,6 +88,7 @@ BOOL CLumetraDlg::ReadControls()
     m_bReadingControls = true;
     const BOOL bRead = UpdateData(TRUE);
     m_bReadingControls = bWasReading;
+    m_bControlsRefused = !bRead;
     return bRead;
 }
 
@@ -128,6 +129,10 @@ BOOL CLumetraDlg::OnInitDialog()
     FillList(m_cbParity, { L"NONE", L"ODD", L"EVEN", L"MARK", L"SPACE" }, 0);
     FillList(m_cbDataBits, { L"5位", L"6位", L"7位", L"8位" }, 3);
     FillList(m_cbStopBits, { L"1位", L"2位" }, 0);
+    // The members start as the lists show. Otherwise a handler that writes the members back
+    // before any exchange has read them ("清空接受区" clicked first) would select "5位" (data-bits
+    // index 0), and the next connect would use five data bits.
+    ReadControls();
 
     m_Comm.SetNotifyWindow(m_hWnd);
 

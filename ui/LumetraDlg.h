@@ -63,6 +63,7 @@ protected:
 
     // A character of the ANSI code page split across two chunks waits here for its second part.
     CReceiveTextDecoder m_receiveDecoder;
-    // Set while ReadControls runs (see there).
+    // Set while ReadControls runs (see there), and whether its last exchange was refused.
     bool m_bReadingControls = false;
+    bool m_bControlsRefused = false;
 };

@@ -32,7 +32,15 @@ void CLumetraDlg::OnTimer(UINT_PTR nIDEvent)
 {
     // A tick dispatched by the loop of an exchange's validation message sends nothing: each would
     // stack another exchange and another message.
-    if (nIDEvent == CYCLIC_SEND_TIMER && !m_bReadingControls)
+    if (nIDEvent == CYCLIC_SEND_TIMER && !m_bReadingControls) {
+        m_bControlsRefused = false;
         OnBnClickedSend();
+        // A refused interval entry is replaced by the interval last taken: left empty, it would
+        // bring the message back at every tick, before the user could type a number.
+        if (m_bControlsRefused) {
+            CDataExchange dx(this, FALSE);
+            DDX_Text(&dx, IDC_INTERVAL_EDIT, m_nInterval);
+        }
+    }
     CDialog::OnTimer(nIDEvent);
 }

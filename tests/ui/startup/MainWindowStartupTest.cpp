@@ -90,25 +90,42 @@ TEST_F(MainWindowStartup, OtherControlsShowTheMembersFirstValues)
     EXPECT_EQ(host.Item(IDC_PORT_LIST), host.Focus()) << "the first tab stop should have the focus";
 }
 
-TEST_F(MainWindowStartup, ListSelectionsReachTheMembersAtTheNextExchange)
+TEST_F(MainWindowStartup, MembersStartAsTheListsShowAndTakeNewSelectionsAtTheNextExchange)
 {
     struct Members { CString baud; int nDataBits, nStopBits, nParity; };
     const auto read = [](LumetraDlgProbe& dlg) {
         return Members{ dlg.m_strBaud, dlg.m_nDataBits, dlg.m_nStopBits, dlg.m_nParity };
     };
 
-    const Members before = host.Invoke(read);
-    EXPECT_TRUE(before.baud.IsEmpty());
-    EXPECT_EQ(0, before.nDataBits);
+    const Members atStart = host.Invoke(read);
+    EXPECT_EQ(CString(L"9600"), atStart.baud);
+    EXPECT_EQ(3, atStart.nDataBits);
+    EXPECT_EQ(0, atStart.nStopBits);
+    EXPECT_EQ(0, atStart.nParity);
 
+    host.SelectComboItem(IDC_BAUD_LIST, 12);
+    host.SelectComboItem(IDC_DATABITS_LIST, 2);
+    host.SelectComboItem(IDC_STOPBITS_LIST, 1);
+    host.SelectComboItem(IDC_PARITY_LIST, 4);
+    EXPECT_EQ(3, host.Invoke(read).nDataBits) << "not before an exchange";
     const Members after = host.Invoke([read](LumetraDlgProbe& dlg) {
         dlg.UpdateData(TRUE);
         return read(dlg);
     });
-    EXPECT_EQ(CString(L"9600"), after.baud);
-    EXPECT_EQ(3, after.nDataBits);
-    EXPECT_EQ(0, after.nStopBits);
-    EXPECT_EQ(0, after.nParity);
+    EXPECT_EQ(CString(L"115200"), after.baud);
+    EXPECT_EQ(2, after.nDataBits);
+    EXPECT_EQ(1, after.nStopBits);
+    EXPECT_EQ(4, after.nParity);
+}
+
+// The clear button writes every member back to its control without reading them first.
+TEST_F(MainWindowStartup, ClearingBeforeAnyOtherActionKeepsTheStartUpSelections)
+{
+    host.Click(IDC_CLEAR_RECEIVE);
+    EXPECT_EQ(L"9600", host.ComboSelectedText(IDC_BAUD_LIST));
+    EXPECT_EQ(L"8位", host.ComboSelectedText(IDC_DATABITS_LIST));
+    EXPECT_EQ(L"1位", host.ComboSelectedText(IDC_STOPBITS_LIST));
+    EXPECT_EQ(L"NONE", host.ComboSelectedText(IDC_PARITY_LIST));
 }
 
 TEST_F(MainWindowStartup, SystemMenuEndsWithSeparatorAndAboutItem)

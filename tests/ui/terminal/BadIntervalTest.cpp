@@ -84,8 +84,10 @@ TEST_F(TerminalTest, TicksWithAnEmptiedIntervalNeverStackValidationMessages)
     ASSERT_EQ(1, nMost) << "ticks and notifications during the message stack nothing";
     ASSERT_TRUE(DialogHostBase::PressOk(hWndBox));
 
-    // The box can only be unticked once the interval is a number again.
-    ASSERT_TRUE(RestoreIntervalAndCloseMessages(Host(), L"20", kWaitMs));
+    // The tick puts the interval last taken back, so the next ticks do not bring the message
+    // back before the user could type; the box can then be unticked by a click alone.
+    ASSERT_TRUE(dialog_host::WaitUntil([&] { return Host().Text(IDC_INTERVAL_EDIT) == L"20"; }, kWaitMs));
+    ASSERT_EQ(nullptr, Host().FindOwnedBox());
     Host().Click(IDC_CYCLIC_SEND);
     EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED), Host().CheckState(IDC_CYCLIC_SEND));
     Peer(kFirstCom).ReceiveUntilQuiet(300, kWaitMs);
