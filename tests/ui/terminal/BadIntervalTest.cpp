@@ -70,9 +70,7 @@ TEST_F(TerminalTest, DataArrivingWithAnEmptiedIntervalShowsOneValidationMessageA
 TEST_F(TerminalTest, TicksWithAnEmptiedIntervalNeverStackValidationMessages)
 {
     Connect(kFirstCom);
-    Host().SetText(IDC_SEND_EDIT, L"T");
-    Host().SetText(IDC_INTERVAL_EDIT, L"20");
-    Host().Click(IDC_CYCLIC_SEND);
+    StartCyclicSend(L"T", L"20");
     ASSERT_EQ("T", Peer(kFirstCom).Receive(1, kWaitMs));
     Host().SetText(IDC_INTERVAL_EDIT, L"");
 

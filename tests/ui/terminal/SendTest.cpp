@@ -74,9 +74,7 @@ TEST_F(TerminalTest, SendWhileClosedSendsNothingAndKeepsTheText)
 TEST_F(TerminalTest, CyclicSendRepeatsUntilUnticked)
 {
     Connect(kFirstCom);
-    Host().SetText(IDC_SEND_EDIT, L"P");
-    Host().SetText(IDC_INTERVAL_EDIT, L"50");
-    Host().Click(IDC_CYCLIC_SEND);
+    StartCyclicSend(L"P", L"50");
     EXPECT_EQ("PPPP", Peer(kFirstCom).Receive(4, kWaitMs));
 
     Host().Click(IDC_CYCLIC_SEND);
@@ -87,9 +85,7 @@ TEST_F(TerminalTest, CyclicSendRepeatsUntilUnticked)
 TEST_F(TerminalTest, NewIntervalTakesEffectOnlyAfterReticking)
 {
     Connect(kFirstCom);
-    Host().SetText(IDC_SEND_EDIT, L"P");
-    Host().SetText(IDC_INTERVAL_EDIT, L"50");
-    Host().Click(IDC_CYCLIC_SEND);
+    StartCyclicSend(L"P", L"50");
     EXPECT_EQ("PP", Peer(kFirstCom).Receive(2, kWaitMs));
 
     Host().SetText(IDC_INTERVAL_EDIT, L"60000");
@@ -107,9 +103,7 @@ TEST_F(TerminalTest, NewIntervalTakesEffectOnlyAfterReticking)
 TEST_F(TerminalTest, CyclicSendResumesAfterReconnectingWithoutTouchingTheBox)
 {
     Connect(kFirstCom);
-    Host().SetText(IDC_SEND_EDIT, L"P");
-    Host().SetText(IDC_INTERVAL_EDIT, L"50");
-    Host().Click(IDC_CYCLIC_SEND);
+    StartCyclicSend(L"P", L"50");
     EXPECT_EQ("P", Peer(kFirstCom).Receive(1, kWaitMs));
     Disconnect();
     Peer(kFirstCom).ReceiveUntilQuiet(kQuietMs, kWaitMs);
@@ -123,9 +117,7 @@ TEST_F(TerminalTest, ClearAfterSendWithCyclicSendSendsTheTextOnce)
 {
     Connect(kFirstCom);
     Host().Click(IDC_CLEAR_AFTER_SEND);
-    Host().SetText(IDC_SEND_EDIT, L"Q");
-    Host().SetText(IDC_INTERVAL_EDIT, L"50");
-    Host().Click(IDC_CYCLIC_SEND);
+    StartCyclicSend(L"Q", L"50");
     EXPECT_EQ("Q", Peer(kFirstCom).Receive(1, kWaitMs));
     EXPECT_EQ("", Peer(kFirstCom).ReceiveUntilQuiet(1000, 1000)) << "later ticks find the area empty";
     EXPECT_EQ(L"", Host().Text(IDC_SEND_EDIT));

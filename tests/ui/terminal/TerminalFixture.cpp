@@ -128,6 +128,13 @@ void TerminalTest::Disconnect()
     ASSERT_FALSE(IsOpen());
 }
 
+void TerminalTest::StartCyclicSend(const std::wstring& text, const std::wstring& interval)
+{
+    m_pHost->SetText(IDC_SEND_EDIT, text);
+    m_pHost->SetText(IDC_INTERVAL_EDIT, interval);
+    m_pHost->Click(IDC_CYCLIC_SEND);
+}
+
 bool TerminalTest::IsOpen()
 {
     return m_pHost->Invoke([](TerminalDlg& dlg) { return dlg.m_Comm.IsOpen(); });

@@ -54,6 +54,8 @@ protected:
     std::vector<std::wstring> ClickConnectAndDismissBoxes();
     // Clicks Connect while open and expects the port closed.
     void Disconnect();
+    // Types the send text and the interval, then ticks "指令循环发送".
+    void StartCyclicSend(const std::wstring& text, const std::wstring& interval);
     bool IsOpen();
 
     std::wstring ReceiveText() { return m_pHost->Text(IDC_RECEIVE_EDIT); }
