@@ -40,6 +40,8 @@ protected:
 
     void ConfigurePort();
     void ScrollReceiveToEnd();
+    // Drops the oldest lines of the receive text, member and control, once it is past its bound.
+    void TrimReceiveText();
     BOOL ReadControls();
 
     // Declared order is construction order.
