@@ -211,6 +211,11 @@ protected:
     void ClearLineErrors(DWORD dwPurge, COMSTAT* pStat);
     LPARAM ModemLine(DWORD dwBit);
     bool TransmitPending() { return m_txBuffer.Size() != 0; }
+    // Whether the overlapped monitor sends the transmit buffer (no transmit worker does).
+    bool MonitorSendsTransmitBuffer() const
+    {
+        return (m_dwMode & MODE_TX_BUFFER) && !(m_dwMode & MODE_TX_THREAD);
+    }
     bool CanDrainTransmitBuffer();
     void WaitForTransmitBufferToDrain();
     // How long the drain before a close waits without progress: at least 2000 ms, and at least

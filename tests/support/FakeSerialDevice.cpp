@@ -145,6 +145,12 @@ void FakeSerialDevice::RemoveDevice()
     AbortPending(nullptr, ERROR_NOT_READY, false, true, true);
 }
 
+void FakeSerialDevice::RunBeforeNextWait(std::function<void()> action)
+{
+    Lock lock(m_mutex);
+    m_beforeNextWait = std::move(action);
+}
+
 // ---- observe ------------------------------------------------------------------------------
 
 std::string FakeSerialDevice::Output()
@@ -577,6 +583,13 @@ DWORD FakeSerialDevice::GetLastError()
 
 BOOL FakeSerialDevice::WaitCommEvent(HANDLE hFile, LPDWORD lpEvtMask, LPOVERLAPPED lpOverlapped)
 {
+    std::function<void()> before;
+    {
+        Lock lock(m_mutex);
+        before.swap(m_beforeNextWait);
+    }
+    if (before)
+        before();
     Lock lock(m_mutex);
     CallRecord& record = Log(Call::WaitCommEvent, hFile);
     record.pointer = lpOverlapped;

@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -65,6 +66,9 @@ public:
     bool EndPendingRead(DWORD dwError);             // completes it with no bytes and dwError
     bool EndPendingWait(DWORD dwError);             // completes it with an empty mask
     void RemoveDevice();                            // later calls fail as for a vanished device
+    // Runs action once, on the calling thread, as the next WaitCommEvent is entered: before the
+    // device looks at anything and outside its lock, so the action may call into the engine.
+    void RunBeforeNextWait(std::function<void()> action);
 
     // Observe.
     std::string Output();
@@ -161,4 +165,5 @@ private:
     std::vector<PendingRead> m_reads;
     std::deque<PendingWrite> m_writes;
     std::vector<PendingWait> m_waits;
+    std::function<void()> m_beforeNextWait;
 };
