@@ -62,6 +62,10 @@ public:
     void SetBlockingWriteLimit(DWORD dwLimit);      // a blocking write takes at most this many
     void SetBlockingWriteTime(DWORD dwMs);          // a blocking write lasts this long
     void SetTxEmptyOnWrite(bool bRaise);            // raise EV_TXEMPTY when a write completes
+    // As a driver that honours the write time-outs: a write carries only the bytes whose time on
+    // the line (at the current line settings) fits its total time-out, and then completes with
+    // that count. The time is reckoned, not waited for.
+    void SetWriteTimeoutsHonoured(bool bHonoured);
     size_t CompletePendingWrites();                 // copies their bytes now, in issue order
     bool EndPendingRead(DWORD dwError);             // completes it with no bytes and dwError
     bool EndPendingWait(DWORD dwError);             // completes it with an empty mask
@@ -140,6 +144,7 @@ private:
     DWORD TakeInput(BYTE* pDest, DWORD n);
     void Occur(DWORD dwEvents);
     void WriteCompleted();
+    DWORD BytesWithinWriteTimeout(DWORD n) const;
     void AbortPending(OVERLAPPED* pOnly, DWORD dwError, bool bReads, bool bWrites, bool bWaits);
 
     std::mutex m_mutex;
@@ -162,6 +167,7 @@ private:
     DWORD m_dwBlockingWriteLimit;
     DWORD m_dwBlockingWriteTime;
     bool m_bTxEmptyOnWrite;
+    bool m_bWriteTimeoutsHonoured;
     std::vector<PendingRead> m_reads;
     std::deque<PendingWrite> m_writes;
     std::vector<PendingWait> m_waits;
