@@ -41,6 +41,7 @@ protected:
     void ConfigurePort();
     void ScrollReceiveToEnd();
     BOOL ReadControls();
+    BOOL ReadCyclicSendBox();
 
     // Declared order is construction order.
     CComboBox m_cbStopBits;
