@@ -15,12 +15,13 @@
 #include "LumetraWindow.h"
 #include "ReceiveMeasurement.h"
 #include "Stopwatch.h"
+#include "framework/DecimalDigits.h"
 #include "tools/devsim/StreamPattern.h"
 
 #include <windows.h>
 
+#include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -144,6 +145,14 @@ int DisplayLimit(const std::wstring& lumetraExe, const std::wstring& streamFile)
     return 0;
 }
 
+// A byte count or a number of seconds from the command line; 0 when the text is not a whole
+// decimal number.
+unsigned long NumberArgument(const wchar_t* text)
+{
+    unsigned long long value = 0;
+    return ParseDecimalDigits(text, ULONG_MAX, value) ? static_cast<unsigned long>(value) : 0;
+}
+
 int Usage()
 {
     std::fprintf(stderr, "usage: lumetra-probe pattern <file> <bytes> | connect | clear"
@@ -157,13 +166,13 @@ int wmain(int argc, wchar_t** argv)
 {
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"pattern" && argc == 4)
-        return Pattern(argv[2], std::wcstoul(argv[3], nullptr, 10));
+        return Pattern(argv[2], NumberArgument(argv[3]));
     if (command == L"connect" && argc == 2)
         return Connect();
     if (command == L"click-clear" && argc == 3)
-        return ClickClear(1000 * std::wcstoul(argv[2], nullptr, 10));
+        return ClickClear(1000 * NumberArgument(argv[2]));
     if (command == L"receive" && (argc == 4 || argc == 5))
-        return Receive(argv[2], argv[3], argc == 5 ? 1000 * std::wcstoul(argv[4], nullptr, 10) : 20000);
+        return Receive(argv[2], argv[3], argc == 5 ? 1000 * NumberArgument(argv[4]) : 20000);
     if (command == L"display-limit" && argc == 4)
         return DisplayLimit(argv[2], argv[3]);
     return Usage();
