@@ -184,7 +184,10 @@ public:
     {
         return IsOpen() && m_pApi->GetCommState(m_hPort, &m_dcb) ? &m_dcb : nullptr;
     }
-    bool ApplyPortState(DCB dcb) { return IsOpen() && m_pApi->SetCommState(m_hPort, &dcb); }
+    // Applies the line settings (SetCommState). On the overlapped road the write time-out then
+    // follows the new rate (FitWriteTimeoutToLine). False when the port is closed or the device
+    // refuses either.
+    bool ApplyPortState(DCB dcb);
 
     // Settings for reuse beyond the terminal window; set them while the port is closed.
     void SetNotifyThread(DWORD dwThreadId) { m_dwNotifyThreadId = dwThreadId; }
@@ -210,7 +213,13 @@ protected:
     // Clears pending line errors, purging with dwPurge when there were any.
     void ClearLineErrors(DWORD dwPurge, COMSTAT* pStat);
     LPARAM ModemLine(DWORD dwBit);
+    bool FitWriteTimeoutToLine(const DCB& dcb);
     bool TransmitPending() { return m_txBuffer.Size() != 0; }
+    // Whether the overlapped monitor sends the transmit buffer (no transmit worker does).
+    bool MonitorSendsTransmitBuffer() const
+    {
+        return (m_dwMode & MODE_TX_BUFFER) && !(m_dwMode & MODE_TX_THREAD);
+    }
     bool CanDrainTransmitBuffer();
     void WaitForTransmitBufferToDrain();
     // How long the drain before a close waits without progress: at least 2000 ms, and at least

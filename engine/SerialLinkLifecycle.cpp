@@ -1,6 +1,7 @@
 #include "engine/SerialLink.h"
 #include "engine/DrainWait.h"
 #include "engine/SystemSerialPortApi.h"
+#include "engine/WriteTimeout.h"
 
 #include <cstring>
 
@@ -145,11 +146,37 @@ bool CSerialLink::SetupPort()
     m_timeouts.ReadIntervalTimeout = 100;
     m_timeouts.ReadTotalTimeoutMultiplier = 0;
     m_timeouts.ReadTotalTimeoutConstant = bOverlapped ? 500 : 250;
-    m_timeouts.WriteTotalTimeoutMultiplier = bOverlapped ? 1 : 0;
+    m_timeouts.WriteTotalTimeoutMultiplier = bOverlapped ? kLeastWriteMsPerByte : 0;
     m_timeouts.WriteTotalTimeoutConstant = bOverlapped ? 10000 : 250;
     if (!m_pApi->SetCommTimeouts(m_hPort, &m_timeouts))
         return false;
     return m_pApi->PurgeComm(m_hPort, kPurgeAll) != FALSE;
+}
+
+bool CSerialLink::ApplyPortState(DCB dcb)
+{
+    if (!IsOpen() || !m_pApi->SetCommState(m_hPort, &dcb))
+        return false;
+    return FitWriteTimeoutToLine(dcb);
+}
+
+// A write ends at its total time-out with what has gone out by then, and on the overlapped road
+// it has already counted as sent in full: the per-byte allowance must cover a byte's time at the
+// line's rate. The blocking road keeps its short fixed time-out: its writes report what they
+// wrote, and a drain that goes on attempt by attempt can stop between them.
+bool CSerialLink::FitWriteTimeoutToLine(const DCB& dcb)
+{
+    if (!(m_dwMode & MODE_OVERLAPPED))
+        return true;
+    const DWORD dwMsPerByte = WriteMsPerByte(dcb);
+    if (dwMsPerByte == m_timeouts.WriteTotalTimeoutMultiplier)
+        return true;
+    COMMTIMEOUTS timeouts = m_timeouts;
+    timeouts.WriteTotalTimeoutMultiplier = dwMsPerByte;
+    if (!m_pApi->SetCommTimeouts(m_hPort, &timeouts))
+        return false;
+    m_timeouts = timeouts;
+    return true;
 }
 
 void CSerialLink::Close(DWORD dwWait)

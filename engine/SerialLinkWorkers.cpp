@@ -42,7 +42,7 @@ void CSerialLink::DispatchEvents(DWORD dwEvents)
     }
     if (dwEvents & EV_TXEMPTY)
     {
-        if ((m_dwMode & MODE_TX_BUFFER) && !(m_dwMode & MODE_TX_THREAD) && TransmitPending())
+        if (MonitorSendsTransmitBuffer() && TransmitPending())
             DrainTransmitBuffer();
         NotifyTxEmpty();
     }
@@ -71,6 +71,12 @@ bool CSerialLink::WaitForCommEventOrStop(DWORD* pEvents)
         return true;
     if (m_pApi->GetLastError() != ERROR_IO_PENDING)
         return false;
+    // Write hands staged bytes over by ending a pending wait with SetCommMask, which does nothing
+    // while no wait is pending: bytes staged after the loop last looked and before this wait
+    // started would sit until some unrelated event. Now that the wait is pending, look again and
+    // end it as Write would; bytes staged from here on find the wait pending and end it themselves.
+    if (MonitorSendsTransmitBuffer() && TransmitPending())
+        m_pApi->SetCommMask(m_hPort, m_dwEventMask);
     const HANDLE handles[2] = {m_olWait.hEvent, m_hMonitorWake};
     while (::WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0 + 1)
     {
@@ -95,7 +101,7 @@ unsigned CSerialLink::MonitorLoopOverlapped()
         return 1;
     if (!m_bRunning)
         return 0;
-    const bool bSendsTransmitBuffer = (m_dwMode & MODE_TX_BUFFER) && !(m_dwMode & MODE_TX_THREAD);
+    const bool bSendsTransmitBuffer = MonitorSendsTransmitBuffer();
     do
     {
         if (!IsOpen())
@@ -103,9 +109,10 @@ unsigned CSerialLink::MonitorLoopOverlapped()
         DWORD dwEvents = 0;
         bool bWaited = false;
         // Bytes staged while no wait was pending (during the last pass) woke nobody: Write's
-        // SetCommMask ends only a pending wait. With bytes to send, the pass does not wait but
-        // sends a run below; while the previous run is still being written, the drain's wait
-        // for it paces these passes.
+        // SetCommMask ends only a pending wait (bytes staged just before the wait starts are
+        // caught by the wait itself). With bytes to send, the pass does not wait but sends a run
+        // below; while the previous run is still being written, the drain's wait for it paces
+        // these passes.
         if (QueuedCount() != 0)
         {
             // Bytes wait in the driver (or the count is unknown): poll instead of waiting.

@@ -92,6 +92,14 @@ CString& CString::operator+=(LPCSTR psz)
     return *this;
 }
 
+int CString::Delete(int nIndex, int nCount)
+{
+    const size_t nStart = static_cast<size_t>(nIndex < 0 ? 0 : nIndex);
+    if (nCount > 0 && nStart < m_str.size())
+        m_str.erase(nStart, static_cast<size_t>(nCount));
+    return GetLength();
+}
+
 int CString::Compare(LPCWSTR psz) const
 {
     return std::wcscmp(m_str.c_str(), psz != nullptr ? psz : L"");

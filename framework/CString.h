@@ -28,6 +28,8 @@ public:
     int GetLength() const { return static_cast<int>(m_str.size()); }
     BOOL IsEmpty() const { return m_str.empty(); }
     void Empty() { m_str.clear(); }
+    // Removes nCount units from nIndex on (clamped to the text); returns the new length.
+    int Delete(int nIndex, int nCount = 1);
 
     LPCWSTR GetString() const { return m_str.c_str(); }
     operator LPCWSTR() const { return m_str.c_str(); }

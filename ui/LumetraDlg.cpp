@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "app/AboutDlg.h"
+#include "ui/ReceiveWordBreak.h"
 
 // The About command shares the system menu with the system's own commands: its low four bits
 // must be clear (the system uses them as flags) and it must stay below SC_SIZE (0xF000).
@@ -134,6 +135,8 @@ BOOL CLumetraDlg::OnInitDialog()
     // index 0), and the next connect would use five data bits.
     ReadControls();
 
+    GetDlgItem(IDC_RECEIVE_EDIT)->SendMessage(EM_SETWORDBREAKPROC, 0,
+                                              reinterpret_cast<LPARAM>(&ReceiveWordBreakProc));
     m_Comm.SetNotifyWindow(m_hWnd);
 
     return TRUE;   // the system focuses the first tab stop, the port list

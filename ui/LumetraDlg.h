@@ -40,7 +40,10 @@ protected:
 
     void ConfigurePort();
     void ScrollReceiveToEnd();
+    // Drops the oldest lines of the receive text, member and control, once it is past its bound.
+    void TrimReceiveText();
     BOOL ReadControls();
+    BOOL ReadCyclicSendBox();
 
     // Declared order is construction order.
     CComboBox m_cbStopBits;

@@ -1,5 +1,8 @@
-// The receive area: received bytes appended as text, the pause option and the clear button.
+// The receive area: received bytes appended as text (the most recent of them: see
+// ReceiveTextTrim.h), the pause option and the clear button.
 #include "ui/LumetraDlg.h"
+
+#include "ui/ReceiveTextTrim.h"
 
 LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
 {
@@ -27,16 +30,36 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
     BYTE chunk[CSerialLink::READ_CHUNK];   // the decoder takes the count: no terminator needed
     do {
         const DWORD nRead = m_Comm.Read(chunk);
-        if (m_bPauseDisplay)
-            m_receiveDecoder.Reset();   // paused bytes are dropped, with any character they end
-        else
-            m_strReceive += m_receiveDecoder.Decode(chunk, nRead).c_str();
+        if (m_bPauseDisplay) {
+            // Paused bytes are dropped, with any character they end. The area is left exactly as
+            // it is, caret and scroll position included, so the user can read and select in it.
+            m_receiveDecoder.Reset();
+            continue;
+        }
+        m_strReceive += m_receiveDecoder.Decode(chunk, nRead).c_str();
+        TrimReceiveText();
         ScrollReceiveToEnd();
-        // The text only grows here, so the refresh appends the new tail, which leaves the caret
-        // at the end and the end in view.
+        // The control holds the start of the text, so the refresh appends the new tail, which
+        // leaves the caret at the end and the end in view.
         UpdateData(FALSE);
     } while ((m_Comm.Mode() & CSerialLink::MODE_RX_BUFFER) != 0 && m_Comm.ReceiveBuffer().Size() != 0);
     return 1;
+}
+
+// Called with the control showing the text before the latest chunk. The same oldest lines leave
+// the control as leave the member, so the control still shows the start of the member: rewriting
+// the whole text instead costs Wine's edit control seconds at this length, deleting the front
+// about as much as one append.
+void CLumetraDlg::TrimReceiveText()
+{
+    const int nDrop = static_cast<int>(
+        ReceiveTextTrimLength(m_strReceive.GetString(), static_cast<size_t>(m_strReceive.GetLength())));
+    if (nDrop == 0)
+        return;
+    m_strReceive.Delete(0, nDrop);
+    CWnd* pReceive = GetDlgItem(IDC_RECEIVE_EDIT);
+    pReceive->SendMessage(EM_SETSEL, 0, static_cast<LPARAM>(nDrop));
+    pReceive->SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
 }
 
 void CLumetraDlg::ScrollReceiveToEnd()
@@ -47,9 +70,12 @@ void CLumetraDlg::ScrollReceiveToEnd()
     pReceive->SendMessage(EM_SCROLLCARET, 0, 0);
 }
 
+// Only the receive area is written: whatever the user has changed in the other controls since
+// the last exchange stays as it is on screen.
 void CLumetraDlg::OnBnClickedClearReceive()
 {
     m_strReceive.Empty();
     m_receiveDecoder.Reset();
-    UpdateData(FALSE);
+    CDataExchange dx(this, FALSE);
+    DDX_Text(&dx, IDC_RECEIVE_EDIT, m_strReceive);
 }

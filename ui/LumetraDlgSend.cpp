@@ -19,13 +19,26 @@ void CLumetraDlg::OnBnClickedSend()
     }
 }
 
+// The check box alone, by its own exchange: a refused exchange of the whole window stops at the
+// interval box, before it reaches the check box.
+BOOL CLumetraDlg::ReadCyclicSendBox()
+{
+    CDataExchange dx(this, TRUE);
+    DDX_Check(&dx, IDC_CYCLIC_SEND, m_bCyclicSend);
+    return m_bCyclicSend;
+}
+
 void CLumetraDlg::OnBnClickedCyclicSend()
 {
-    ReadControls();
-    if (m_bCyclicSend)
-        SetTimer(CYCLIC_SEND_TIMER, static_cast<UINT>(m_nInterval));
-    else
+    const BOOL bRead = ReadControls();
+    if (!bRead)
+        ReadCyclicSendBox();
+    // Unticking stops cyclic sending whatever the interval box holds; ticking starts it only with
+    // an interval that was read (a refused one has shown its message).
+    if (!m_bCyclicSend)
         KillTimer(CYCLIC_SEND_TIMER);
+    else if (bRead)
+        SetTimer(CYCLIC_SEND_TIMER, static_cast<UINT>(m_nInterval));
 }
 
 void CLumetraDlg::OnTimer(UINT_PTR nIDEvent)
@@ -33,13 +46,18 @@ void CLumetraDlg::OnTimer(UINT_PTR nIDEvent)
     // A tick dispatched by the loop of an exchange's validation message sends nothing: each would
     // stack another exchange and another message.
     if (nIDEvent == CYCLIC_SEND_TIMER && !m_bReadingControls) {
-        m_bControlsRefused = false;
-        OnBnClickedSend();
-        // A refused interval entry is replaced by the interval last taken: left empty, it would
-        // bring the message back at every tick, before the user could type a number.
-        if (m_bControlsRefused) {
-            CDataExchange dx(this, FALSE);
-            DDX_Text(&dx, IDC_INTERVAL_EDIT, m_nInterval);
+        // The box is the switch: a tick that finds it unticked ends cyclic sending, unsent.
+        if (!ReadCyclicSendBox()) {
+            KillTimer(CYCLIC_SEND_TIMER);
+        } else {
+            m_bControlsRefused = false;
+            OnBnClickedSend();
+            // A refused interval entry is replaced by the interval last taken: left empty, it
+            // would bring the message back at every tick, before the user could type a number.
+            if (m_bControlsRefused) {
+                CDataExchange dx(this, FALSE);
+                DDX_Text(&dx, IDC_INTERVAL_EDIT, m_nInterval);
+            }
         }
     }
     CDialog::OnTimer(nIDEvent);

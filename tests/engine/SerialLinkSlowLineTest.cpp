@@ -198,3 +198,36 @@ TEST(SlowLineClose, DrainOnCloseWaitsForAWholeChunkOnASlowLine)
     ExpectSameBytes(bytes, device.Output());
     EXPECT_EQ(0u, link.TransmitBuffer().Size());
 }
+
+// A driver that honours the write time-outs ends a write at its total time-out, and the
+// overlapped road has already counted the write as sent. Once the line settings are applied, a
+// long text goes out whole at every rate of the terminal's list, even with the longest frame
+// (8 data bits, parity, 2 stop bits); where the rate needs no more, the time-outs stay as Open set
+// them.
+TEST(SlowLineWrite, LongTextsGoOutWholeAtEveryRateOfTheList)
+{
+    const std::string text = Pattern(10000); // at 4800 baud, already cut with 1 ms per byte
+    for (DWORD baud : {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600,
+                       115200})
+    {
+        SCOPED_TRACE(baud);
+        FakeSerialDevice device;
+        device.SetWriteTimeoutsHonoured(true);
+        LinkUnderTest link(device);
+        ASSERT_TRUE(link.SetMode(CSerialLink::MODE_OVERLAPPED));
+        ASSERT_TRUE(link.Open(5));
+        DCB* state = link.ReadPortState();
+        ASSERT_NE(nullptr, state);
+        state->BaudRate = baud;
+        state->ByteSize = 8;
+        state->Parity = EVENPARITY;
+        state->StopBits = TWOSTOPBITS;
+        ASSERT_TRUE(link.ApplyPortState(*state));
+        link.Write(text.data(), static_cast<DWORD>(text.size()));
+        ExpectSameBytes(text, device.Output());
+        if (baud >= CBR_19200)
+        {
+            EXPECT_EQ(1u, device.CountCalls(Call::SetCommTimeouts)) << "only Open's";
+        }
+    }
+}

@@ -209,6 +209,20 @@ TEST(WorkersWakeUp, BytesStagedDuringDispatchAreSentWithoutAnotherEvent)
     EXPECT_EQ("late", device.Output());
 }
 
+// The other gap of the same hand-over: a Write that lands after the monitor found nothing staged
+// and before its WaitCommEvent is pending.
+TEST(WorkersWakeUp, BytesStagedJustBeforeTheWaitStartsAreSentWithoutAnotherEvent)
+{
+    FakeSerialDevice device;
+    device.SetTxEmptyOnWrite(false);
+    LinkUnderTest link(device);
+    ASSERT_TRUE(link.SetMode(CSerialLink::MODE_DEFAULT | CSerialLink::MODE_TX_BUFFER));
+    device.RunBeforeNextWait([&link] { link.Write("late", 4); });
+    ASSERT_TRUE(link.Open(5));
+    EXPECT_TRUE(WaitForOutputSize(device, 4)) << "the staged bytes were never sent";
+    EXPECT_EQ("late", device.Output());
+}
+
 TEST_F(Workers, StagedSendingGoesOnWhenWaitCommEventAlwaysFails)
 {
     device.FailCall(Call::WaitCommEvent, ERROR_INVALID_HANDLE);

@@ -32,6 +32,15 @@ TEST(CStringTest, LengthEmptinessAndEmpty)
 
     CString fromNull(static_cast<LPCWSTR>(nullptr));
     EXPECT_TRUE(fromNull.IsEmpty());
+
+    s = L"0123456789";
+    EXPECT_EQ(7, s.Delete(0, 3));
+    EXPECT_STREQ(L"3456789", s.GetString());
+    EXPECT_EQ(6, s.Delete(2));
+    EXPECT_STREQ(L"346789", s.GetString());
+    EXPECT_EQ(4, s.Delete(4, 100)) << "clamped to the end";
+    EXPECT_STREQ(L"3467", s.GetString());
+    EXPECT_EQ(4, s.Delete(9, 1)) << "past the end: nothing";
 }
 
 TEST(CStringTest, FormatFollowsMicrosoftConventions)

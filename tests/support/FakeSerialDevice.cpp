@@ -16,7 +16,8 @@ FakeSerialDevice::FakeSerialDevice()
     : m_hOpen(INVALID_HANDLE_VALUE), m_nextHandle(0x5E40), m_bRemoved(false), m_dwModemStatus(0),
       m_dwErrors(0), m_dwMask(0), m_dwHistory(0), m_dcb(), m_timeouts(),
       m_emptyRead(EmptyRead::CompleteAtOnce), m_bWritesPend(false),
-      m_dwBlockingWriteLimit(MAXDWORD), m_dwBlockingWriteTime(0), m_bTxEmptyOnWrite(true)
+      m_dwBlockingWriteLimit(MAXDWORD), m_dwBlockingWriteTime(0), m_bTxEmptyOnWrite(true),
+      m_bWriteTimeoutsHonoured(false)
 {
     m_dcb.DCBlength = sizeof(DCB);
     m_dcb.BaudRate = CBR_9600;
@@ -103,6 +104,12 @@ void FakeSerialDevice::SetTxEmptyOnWrite(bool bRaise)
     m_bTxEmptyOnWrite = bRaise;
 }
 
+void FakeSerialDevice::SetWriteTimeoutsHonoured(bool bHonoured)
+{
+    Lock lock(m_mutex);
+    m_bWriteTimeoutsHonoured = bHonoured;
+}
+
 size_t FakeSerialDevice::CompletePendingWrites()
 {
     Lock lock(m_mutex);
@@ -143,6 +150,12 @@ void FakeSerialDevice::RemoveDevice()
     m_bRemoved = true;
     AbortPending(nullptr, ERROR_BROKEN_PIPE, true, false, false);
     AbortPending(nullptr, ERROR_NOT_READY, false, true, true);
+}
+
+void FakeSerialDevice::RunBeforeNextWait(std::function<void()> action)
+{
+    Lock lock(m_mutex);
+    m_beforeNextWait = std::move(action);
 }
 
 // ---- observe ------------------------------------------------------------------------------
@@ -310,6 +323,22 @@ void FakeSerialDevice::WriteCompleted()
 {
     if (m_bTxEmptyOnWrite && m_writes.empty())
         Occur(EV_TXEMPTY);
+}
+
+// Both write time-outs 0 mean none; a baud rate of 0 carries everything.
+DWORD FakeSerialDevice::BytesWithinWriteTimeout(DWORD n) const
+{
+    const ULONGLONG limitMs = m_timeouts.WriteTotalTimeoutConstant +
+                              static_cast<ULONGLONG>(m_timeouts.WriteTotalTimeoutMultiplier) * n;
+    if (!m_bWriteTimeoutsHonoured || limitMs == 0 || m_dcb.BaudRate == 0)
+        return n;
+    // In half bits, so that one and a half stop bits count exactly.
+    const ULONGLONG stopHalfBits =
+        m_dcb.StopBits == ONESTOPBIT ? 2 : m_dcb.StopBits == ONE5STOPBITS ? 3 : 4;
+    const ULONGLONG halfBitsPerByte =
+        2 * (1 + m_dcb.ByteSize + (m_dcb.Parity != NOPARITY ? 1 : 0)) + stopHalfBits;
+    const ULONGLONG fits = limitMs * m_dcb.BaudRate * 2 / (1000 * halfBitsPerByte);
+    return static_cast<DWORD>(std::min<ULONGLONG>(n, fits));
 }
 
 void FakeSerialDevice::AbortPending(OVERLAPPED* pOnly, DWORD dwError, bool bReads, bool bWrites,
@@ -505,20 +534,21 @@ BOOL FakeSerialDevice::WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOf
         *lpNumberOfBytesWritten = 0;
     if (DWORD dwError = FaultFor(Call::WriteFile, hFile))
         return Fail(lock, dwError);
+    const DWORD dwCarried = BytesWithinWriteTimeout(nNumberOfBytesToWrite);
     if (lpOverlapped)
     {
         Start(lpOverlapped);
         if (m_bWritesPend)
         {
             // The bytes are read when the write completes, as a driver would.
-            m_writes.push_back({lpOverlapped, pSource, nNumberOfBytesToWrite});
+            m_writes.push_back({lpOverlapped, pSource, dwCarried});
             m_changed.notify_all();
             return Fail(lock, ERROR_IO_PENDING);
         }
-        m_output.append(reinterpret_cast<const char*>(pSource), nNumberOfBytesToWrite);
-        Complete(lpOverlapped, ERROR_SUCCESS, nNumberOfBytesToWrite);
+        m_output.append(reinterpret_cast<const char*>(pSource), dwCarried);
+        Complete(lpOverlapped, ERROR_SUCCESS, dwCarried);
         if (lpNumberOfBytesWritten)
-            *lpNumberOfBytesWritten = nNumberOfBytesToWrite;
+            *lpNumberOfBytesWritten = dwCarried;
         WriteCompleted();
         return TRUE;
     }
@@ -530,7 +560,7 @@ BOOL FakeSerialDevice::WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOf
         lock.lock();
     }
     // A blocking write that takes fewer bytes stands for one whose time-out ran out.
-    const DWORD dwCount = std::min(nNumberOfBytesToWrite, m_dwBlockingWriteLimit);
+    const DWORD dwCount = std::min(dwCarried, m_dwBlockingWriteLimit);
     m_output.append(reinterpret_cast<const char*>(pSource), dwCount);
     if (lpNumberOfBytesWritten)
         *lpNumberOfBytesWritten = dwCount;
@@ -577,6 +607,13 @@ DWORD FakeSerialDevice::GetLastError()
 
 BOOL FakeSerialDevice::WaitCommEvent(HANDLE hFile, LPDWORD lpEvtMask, LPOVERLAPPED lpOverlapped)
 {
+    std::function<void()> before;
+    {
+        Lock lock(m_mutex);
+        before.swap(m_beforeNextWait);
+    }
+    if (before)
+        before();
     Lock lock(m_mutex);
     CallRecord& record = Log(Call::WaitCommEvent, hFile);
     record.pointer = lpOverlapped;

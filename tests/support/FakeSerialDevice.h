@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -61,10 +62,17 @@ public:
     void SetBlockingWriteLimit(DWORD dwLimit);      // a blocking write takes at most this many
     void SetBlockingWriteTime(DWORD dwMs);          // a blocking write lasts this long
     void SetTxEmptyOnWrite(bool bRaise);            // raise EV_TXEMPTY when a write completes
+    // As a driver that honours the write time-outs: a write carries only the bytes whose time on
+    // the line (at the current line settings) fits its total time-out, and then completes with
+    // that count. The time is reckoned, not waited for.
+    void SetWriteTimeoutsHonoured(bool bHonoured);
     size_t CompletePendingWrites();                 // copies their bytes now, in issue order
     bool EndPendingRead(DWORD dwError);             // completes it with no bytes and dwError
     bool EndPendingWait(DWORD dwError);             // completes it with an empty mask
     void RemoveDevice();                            // later calls fail as for a vanished device
+    // Runs action once, on the calling thread, as the next WaitCommEvent is entered: before the
+    // device looks at anything and outside its lock, so the action may call into the engine.
+    void RunBeforeNextWait(std::function<void()> action);
 
     // Observe.
     std::string Output();
@@ -136,6 +144,7 @@ private:
     DWORD TakeInput(BYTE* pDest, DWORD n);
     void Occur(DWORD dwEvents);
     void WriteCompleted();
+    DWORD BytesWithinWriteTimeout(DWORD n) const;
     void AbortPending(OVERLAPPED* pOnly, DWORD dwError, bool bReads, bool bWrites, bool bWaits);
 
     std::mutex m_mutex;
@@ -158,7 +167,9 @@ private:
     DWORD m_dwBlockingWriteLimit;
     DWORD m_dwBlockingWriteTime;
     bool m_bTxEmptyOnWrite;
+    bool m_bWriteTimeoutsHonoured;
     std::vector<PendingRead> m_reads;
     std::deque<PendingWrite> m_writes;
     std::vector<PendingWait> m_waits;
+    std::function<void()> m_beforeNextWait;
 };

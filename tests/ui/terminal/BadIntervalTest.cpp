@@ -99,6 +99,49 @@ TEST_F(TerminalTest, TicksWithAnEmptiedIntervalNeverStackValidationMessages)
     }, kWaitMs));
 }
 
+// Unticking "指令循环发送" stops cyclic sending whatever the interval box holds; ticking it with
+// the box empty shows the message and starts nothing; a tick never sends while the box is unticked.
+TEST_F(TerminalTest, UntickingStopsCyclicSendingWhateverTheIntervalBoxHolds)
+{
+    const auto timerWasRunning = [this] {
+        return Host().Invoke([](TerminalDlg& dlg) { return dlg.KillTimer(CLumetraDlg::CYCLIC_SEND_TIMER) != FALSE; });
+    };
+    Connect(kFirstCom);
+    StartCyclicSend(L"T", L"1000");
+    ASSERT_EQ("T", Peer(kFirstCom).Receive(1, kWaitMs));   // the next tick is a second away
+
+    // Emptied and unticked in one go on the dialog's thread, so no tick comes in between.
+    auto untick = Host().InvokeAsync([](TerminalDlg& dlg) {
+        ::SetDlgItemTextW(dlg.GetSafeHwnd(), IDC_INTERVAL_EDIT, L"");
+        ::CheckDlgButton(dlg.GetSafeHwnd(), IDC_CYCLIC_SEND, BST_UNCHECKED);
+        dlg.OnBnClickedCyclicSend();
+    });
+    HWND hWndBox = Host().WaitForOwnedBox();
+    ASSERT_NE(nullptr, hWndBox);
+    EXPECT_EQ(kValidationPrompt, testsupport::ReadBox(hWndBox).text);
+    ASSERT_TRUE(DialogHostBase::PressOk(hWndBox));
+    ASSERT_TRUE(Host().Wait(untick));
+    EXPECT_FALSE(timerWasRunning()) << "unticking left cyclic sending on";
+
+    auto tick = Host().ClickAsync(IDC_CYCLIC_SEND);
+    hWndBox = Host().WaitForOwnedBox();
+    ASSERT_NE(nullptr, hWndBox);
+    EXPECT_EQ(kValidationPrompt, testsupport::ReadBox(hWndBox).text);
+    ASSERT_TRUE(DialogHostBase::PressOk(hWndBox));
+    ASSERT_TRUE(Host().Wait(tick));
+    EXPECT_FALSE(timerWasRunning()) << "ticking without an interval started cyclic sending";
+
+    // The box unticked without its click reaching the handler: the next tick ends cyclic sending.
+    Host().SetText(IDC_INTERVAL_EDIT, L"50");
+    Host().Click(IDC_CYCLIC_SEND);
+    Host().Click(IDC_CYCLIC_SEND);
+    ASSERT_EQ("T", Peer(kFirstCom).Receive(1, kWaitMs));
+    Host().SetCheck(IDC_CYCLIC_SEND, BST_UNCHECKED);
+    Peer(kFirstCom).ReceiveUntilQuiet(300, kWaitMs);   // what was on its way already
+    EXPECT_EQ("", Peer(kFirstCom).ReceiveUntilQuiet(500, 500)) << "a tick sent with the box unticked";
+    EXPECT_FALSE(timerWasRunning()) << "the tick left cyclic sending on";
+}
+
 // The validation message of a click or of Enter: notifications that arrive while it is up return
 // at once, as they do under the messages of their own exchanges.
 TEST_F(TerminalTest, DataArrivingDuringTheMessageOfDisconnectOrEnterShowsNoSecondMessage)

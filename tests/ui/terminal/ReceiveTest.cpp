@@ -3,6 +3,9 @@
 #include "tests/ui/terminal/TerminalFixture.h"
 
 #include <cstdio>
+#include <cstring>
+
+#include "ui/ReceiveTextTrim.h"
 
 namespace {
 
@@ -109,22 +112,41 @@ TEST_F(TerminalTest, TypedTextStaysAndDataIsAppendedAfterIt)
     EXPECT_TRUE(WaitForReceiveText(L"typed data"));
 }
 
-TEST_F(TerminalTest, DataReceivedWhilePausedIsDroppedForGood)
+// Paused, the area stays as the user has it (selection and scroll position included), so it can
+// be read; the bytes are read from the port all the same and never shown.
+TEST_F(TerminalTest, DataReceivedWhilePausedIsDroppedForGoodAndTheAreaLeftAlone)
 {
     Connect(kFirstCom);
-    ASSERT_TRUE(Peer(kFirstCom).Send("seen"));
-    ASSERT_TRUE(WaitForReceiveText(L"seen"));
+    std::string seen;
+    for (int i = 0; i < 100; ++i)
+        seen += "seen line\r\n";
+    const std::wstring seenText(seen.begin(), seen.end());
+    ASSERT_TRUE(Peer(kFirstCom).Send(seen));
+    ASSERT_TRUE(WaitForReceiveText(seenText));
 
     Host().Click(IDC_PAUSE_DISPLAY);
     ASSERT_EQ(static_cast<UINT>(BST_CHECKED), Host().CheckState(IDC_PAUSE_DISPLAY));
+    HWND hWndEdit = Host().Item(IDC_RECEIVE_EDIT);
+    Host().RunOnDialogThread([hWndEdit] {
+        ::SendMessageW(hWndEdit, EM_SETSEL, 0, 4);
+        ::SendMessageW(hWndEdit, EM_SCROLLCARET, 0, 0);
+        return true;
+    });
     const DWORD nBefore = BytesRead();
     ASSERT_TRUE(Peer(kFirstCom).Send("lost"));
     ASSERT_TRUE(WaitForBytesRead(nBefore + 4)) << "paused bytes are still read from the port";
-    EXPECT_EQ(L"seen", ReceiveText());
+    const ReceiveView view = Host().RunOnDialogThread([hWndEdit] { return ViewOf(hWndEdit); });
+    EXPECT_EQ(seenText, ReceiveText());
+    EXPECT_EQ(0u, view.nSelStart);
+    EXPECT_EQ(4u, view.nSelEnd);
+    EXPECT_EQ(0, view.nFirstVisible) << "the view stays at the top";
 
     Host().Click(IDC_PAUSE_DISPLAY);
     ASSERT_TRUE(Peer(kFirstCom).Send("kept"));
-    EXPECT_TRUE(WaitForReceiveText(L"seenkept"));
+    EXPECT_TRUE(WaitForReceiveText(seenText + L"kept"));
+    const ReceiveView resumed = Host().RunOnDialogThread([hWndEdit] { return ViewOf(hWndEdit); });
+    EXPECT_EQ(static_cast<DWORD>(resumed.nLength), resumed.nSelStart) << "following the data again";
+    EXPECT_GT(resumed.nFirstVisible, 0);
 }
 
 TEST_F(TerminalTest, PauseClearAndDisconnectDropAHeldPartOfACharacter)
@@ -157,19 +179,55 @@ TEST_F(TerminalTest, PauseClearAndDisconnectDropAHeldPartOfACharacter)
     EXPECT_TRUE(WaitForReceiveText(L"ok"));
 }
 
-TEST_F(TerminalTest, ClearEmptiesTheReceiveAreaAndResetsUnsavedEdits)
+TEST_F(TerminalTest, ClearEmptiesTheReceiveAreaAndKeepsTheOtherControlsAsShown)
 {
     Connect(kFirstCom);
     ASSERT_TRUE(Peer(kFirstCom).Send("abc"));
     ASSERT_TRUE(WaitForReceiveText(L"abc"));
     Host().SetText(IDC_SEND_EDIT, L"typed, not exchanged");
+    Host().SelectComboItem(IDC_BAUD_LIST, 0);
 
     Host().Click(IDC_CLEAR_RECEIVE);
     EXPECT_EQ(L"", ReceiveText());
-    EXPECT_EQ(L"", Host().Text(IDC_SEND_EDIT)) << "reset to the send text last exchanged";
+    EXPECT_EQ(L"typed, not exchanged", Host().Text(IDC_SEND_EDIT));
+    EXPECT_EQ(0, Host().ComboSelection(IDC_BAUD_LIST));
 
     ASSERT_TRUE(Peer(kFirstCom).Send("def"));
     EXPECT_TRUE(WaitForReceiveText(L"def"));
+}
+
+// A text past its bound loses its oldest lines: the rest and the new data stay whole and in
+// order, member and control alike, and the view still follows the end.
+TEST_F(TerminalTest, LongTextLosesItsOldestLinesAndKeepsFollowingTheData)
+{
+    Connect(kFirstCom);
+    std::wstring lines;
+    char szLine[80];
+    for (int i = 0; lines.size() < kReceiveTextBound; ++i) {
+        std::snprintf(szLine, sizeof szLine, "%08d %-53s\r\n", i, "long session");
+        lines += std::wstring(szLine, szLine + std::strlen(szLine));
+    }
+    ASSERT_EQ(kReceiveTextBound, lines.size()) << "exactly at the bound: the next byte trims";
+    Host().SetText(IDC_RECEIVE_EDIT, lines);
+
+    ASSERT_TRUE(Peer(kFirstCom).Send("new data"));
+    const std::wstring expected = lines + L"new data";
+    auto member = [&] { return std::wstring(Host().Invoke([](TerminalDlg& dlg) { return dlg.m_strReceive; })); };
+    ASSERT_TRUE(dialog_host::WaitUntil([&] { const std::wstring text = member();
+        return text.size() >= 8 && text.compare(text.size() - 8, 8, L"new data") == 0; }, kWaitMs));
+    const std::wstring shown = ReceiveText();
+    EXPECT_TRUE(member() == shown) << "member and control equal (texts too long to print)";
+    ASSERT_GE(shown.size(), kReceiveTextKeep);
+    ASSERT_LT(shown.size(), kReceiveTextBound) << "trimmed";
+    EXPECT_TRUE(expected.compare(expected.size() - shown.size(), shown.size(), shown) == 0)
+        << "the tail of everything shown, unchanged";
+    EXPECT_EQ(L'\n', expected[expected.size() - shown.size() - 1]) << "starting a line";
+
+    HWND hWndEdit = Host().Item(IDC_RECEIVE_EDIT);
+    const ReceiveView view = Host().RunOnDialogThread([hWndEdit] { return ViewOf(hWndEdit); });
+    EXPECT_EQ(static_cast<DWORD>(view.nLength), view.nSelStart);
+    EXPECT_LT(view.nCaretLine, view.nFirstVisible + view.nVisibleLines) << "the end in view";
+    EXPECT_GE(view.nCaretLine, view.nFirstVisible);
 }
 
 TEST_F(TerminalTest, StaleNotificationChangesNothing)
