@@ -12,6 +12,4 @@ set(CMAKE_FIND_ROOT_PATH /usr/${LUMETRA_MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Every executable runs alone on Windows: no MinGW runtime DLLs beside it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

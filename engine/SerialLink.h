@@ -54,7 +54,9 @@ public:
     static constexpr DWORD TRANSMIT_CHUNK = 1024; // most bytes one DrainTransmitBuffer sends
     static constexpr DWORD QUEUE_SIZE = 4096;     // driver queues each way; largest single fill
     static constexpr DWORD COUNT_UNAVAILABLE = 0xFFFFFFFF;
-    static constexpr DWORD STOP_WAIT = 500; // what every internal stop allows each worker
+    // What every stop or close allows each worker, and Close the writes still in flight after
+    // they have been cancelled.
+    static constexpr DWORD STOP_WAIT = 500;
 
     // FIFO of bytes in a singly linked chain of heap blocks. Only Size locks by itself; callers
     // that share a buffer hold a Guard around every other operation and compound step.

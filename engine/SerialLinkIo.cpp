@@ -8,8 +8,6 @@ namespace
 constexpr DWORD kReadStopPoll = 20;
 // How long a drainer waits for the previous in-place write before giving up for this call.
 constexpr DWORD kStagedWriteWait = 50;
-// Close's limit for the writes still in flight after they have been cancelled.
-constexpr DWORD kCloseWriteWait = 500;
 } // namespace
 
 void CSerialLink::ClearLineErrors(DWORD dwPurge, COMSTAT* pStat)
@@ -222,7 +220,7 @@ DWORD CSerialLink::Write(const void* pSource, DWORD n)
 // chain would then hand the next waiting one to a port that is closing.
 void CSerialLink::FinishDirectWritesOnClose()
 {
-    m_directWrites.Finish(kCloseWriteWait);
+    m_directWrites.Finish(STOP_WAIT);
 }
 
 // Runs in Close after the purge, before the handle is closed: no write may outlive the port
@@ -237,7 +235,7 @@ void CSerialLink::FinishStagedWriteOnClose()
     if (!m_bStagedWritePending)
         return;
     m_pApi->CancelIoEx(m_hPort, nullptr);
-    if (!FinishStagedWrite(kCloseWriteWait))
+    if (!FinishStagedWrite(STOP_WAIT))
     {
         // Abandoned: the memory under the write is never freed. A run that did not empty its
         // block left the block at the head of the chain; take it out of reach of the buffer.

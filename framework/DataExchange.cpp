@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/CWinApp.h"
+#include "framework/DecimalDigits.h"
 
 namespace {
 
@@ -47,12 +48,8 @@ void SetControlText(HWND hWnd, const CString& value)
     ::SendMessageW(hWnd, EM_SETMODIFY, FALSE, 0);   // as after WM_SETTEXT
 }
 
-bool IsAsciiDigit(wchar_t ch)
-{
-    return ch >= L'0' && ch <= L'9';
-}
-
-// Reads "[blanks][sign]digits[blanks]" (ASCII digits) into a value in [minimum, maximum].
+// Reads "[blanks][sign]digits[blanks]" (ASCII digits) into a value in [minimum, maximum], a 32-bit
+// range around 0.
 bool ParseDecimal(LPCWSTR psz, long long minimum, long long maximum, long long& result)
 {
     while (std::iswspace(*psz))
@@ -62,20 +59,17 @@ bool ParseDecimal(LPCWSTR psz, long long minimum, long long maximum, long long& 
         bNegative = *psz == L'-';
         ++psz;
     }
-    if (!IsAsciiDigit(*psz))
+    const unsigned long long limit = static_cast<unsigned long long>(bNegative ? -minimum : maximum);
+    unsigned long long magnitude = 0;
+    psz = ReadDecimalDigits(psz, psz + std::wcslen(psz), limit, magnitude);
+    if (psz == nullptr)
         return false;
-    long long value = 0;
-    for (; IsAsciiDigit(*psz); ++psz) {
-        value = value * 10 + (*psz - L'0');
-        if (value > maximum - minimum)   // already out of any 32-bit range; stop before overflow
-            return false;
-    }
     while (std::iswspace(*psz))
         ++psz;
     if (*psz != L'\0')
         return false;
-    result = bNegative ? -value : value;
-    return result >= minimum && result <= maximum;
+    result = bNegative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
+    return true;
 }
 
 // Reads or writes a control's text as a decimal number in [minimum, maximum].

@@ -8,7 +8,6 @@ namespace {
 const wchar_t kConnectCaption[] = L"连接";
 const wchar_t kDisconnectCaption[] = L"断开";
 const wchar_t kErrorCaption[] = L"错误";
-const DWORD kCloseWaitMs = 500;   // for each of the port object's workers
 
 // Announces the connection state to the application's main window; nothing handles it there.
 void SendToMainWindow(UINT message, WPARAM wParam)
@@ -25,7 +24,7 @@ void CLumetraDlg::OnBnClickedConnect()
     const int nPort = m_cbPort.GetCurSel() + 1;   // the list holds "COM1".."COM255" in order
 
     if (m_Comm.IsOpen()) {
-        m_Comm.Close(kCloseWaitMs);
+        m_Comm.Close(CSerialLink::STOP_WAIT);
         m_receiveDecoder.Reset();
         SendToMainWindow(WM_PORT_CLOSED, 0);
         SendDlgItemMessage(IDC_CONNECT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kConnectCaption));
@@ -55,7 +54,7 @@ void CLumetraDlg::ConfigurePort()
         return;
 
     MessageBox(L"配置串口失败", kErrorCaption, MB_OK);
-    m_Comm.Close(kCloseWaitMs);
+    m_Comm.Close(CSerialLink::STOP_WAIT);
     m_receiveDecoder.Reset();
     SendDlgItemMessage(IDC_CONNECT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kConnectCaption));
 }

@@ -1,11 +1,13 @@
 #include "LumetraWindow.h"
 
+#include "resources/MainCaption.h"
+
 #include <vector>
 
 namespace {
 
 const wchar_t kDialogClass[] = L"#32770";
-const wchar_t kMainCaption[] = L"Varnholt——Lumetra　2.0版";
+const wchar_t kMainCaption[] = L"" LUMETRA_MAIN_CAPTION;
 const wchar_t kErrorCaption[] = L"错误";
 const int kMessageBoxTextId = 0xFFFF;
 

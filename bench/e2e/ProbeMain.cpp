@@ -21,12 +21,13 @@
 #include "ReceiveMeasurement.h"
 #include "ShownBytes.h"
 #include "Stopwatch.h"
+#include "framework/DecimalDigits.h"
 #include "tools/devsim/StreamPattern.h"
 
 #include <windows.h>
 
+#include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -158,6 +159,14 @@ int DisplayLimit(const std::wstring& lumetraExe, const std::wstring& streamFile)
     return 0;
 }
 
+// A byte count, a stream offset or a number of seconds from the command line; 0 when the text is
+// not a whole decimal number.
+unsigned long NumberArgument(const wchar_t* text)
+{
+    unsigned long long value = 0;
+    return ParseDecimalDigits(text, ULONG_MAX, value) ? static_cast<unsigned long>(value) : 0;
+}
+
 int Usage()
 {
     std::fprintf(stderr, "usage: lumetra-probe pattern <file> <bytes> [<offset>] | connect | click-clear <wait s>"
@@ -172,14 +181,14 @@ int wmain(int argc, wchar_t** argv)
 {
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"pattern" && (argc == 4 || argc == 5))
-        return Pattern(argv[2], std::wcstoul(argv[3], nullptr, 10), argc == 5 ? std::wcstoull(argv[4], nullptr, 10) : 0);
+        return Pattern(argv[2], NumberArgument(argv[3]), argc == 5 ? NumberArgument(argv[4]) : 0);
     if (command == L"connect" && argc == 2)
         return Connect();
     if (command == L"click-clear" && argc == 3)
-        return ClickClear(1000 * std::wcstoul(argv[2], nullptr, 10));
+        return ClickClear(1000 * NumberArgument(argv[2]));
     if (command == L"receive" && (argc == 5 || argc == 8)) {
         const FileSnapshots snapshots = argc == 8 ? FileSnapshots{ argv[5], argv[6], argv[7] } : FileSnapshots{};
-        return Receive(argv[2], std::wcstoull(argv[3], nullptr, 10), argv[4], snapshots);
+        return Receive(argv[2], NumberArgument(argv[3]), argv[4], snapshots);
     }
     if (command == L"display-limit" && argc == 4)
         return DisplayLimit(argv[2], argv[3]);

@@ -1,14 +1,17 @@
 #include "StreamTail.h"
 
+#include "framework/DecimalDigits.h"
 #include "tools/devsim/StreamPattern.h"
+
+#include <climits>
 
 bool LineStartOffset(const std::wstring& lineStart, unsigned long long& offset)
 {
-    size_t i = 0;
+    const wchar_t* first = lineStart.c_str();
+    const wchar_t* last = first + lineStart.size();
     unsigned long long value = 0;
-    for (; i < lineStart.size() && lineStart[i] >= L'0' && lineStart[i] <= L'9'; ++i)
-        value = value * 10 + static_cast<unsigned long long>(lineStart[i] - L'0');
-    if (i == 0 || i == lineStart.size() || lineStart[i] != L' ' || value % devsim::kPatternLineLength != 0)
+    const wchar_t* digitsEnd = ReadDecimalDigits(first, last, ULLONG_MAX, value);
+    if (digitsEnd == nullptr || digitsEnd == last || *digitsEnd != L' ' || value % devsim::kPatternLineLength != 0)
         return false;
     offset = value;
     return true;

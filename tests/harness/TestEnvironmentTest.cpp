@@ -1,5 +1,5 @@
-// The environment every Wine test relies on: the prefix's Chinese code page and null-modem pairs
-// whose COM end and peer end are connected both ways.
+// The environment every Wine test relies on: the prefix's Chinese code page, Wine's own fonts, and
+// null-modem pairs whose COM end and peer end are connected both ways.
 #include "tests/support/NullModem.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +12,25 @@ TEST(TestEnvironment, AnsiCodePageIsSimplifiedChinese)
     wchar_t text[4] = {};
     ASSERT_EQ(2, MultiByteToWideChar(CP_THREAD_ACP, 0, "\xB0\xA1", -1, text, 4));
     EXPECT_EQ(L'\u554A', text[0]); // "啊"
+}
+
+// Windows draws the title-bar buttons with Marlett; without it they show as letters.
+TEST(TestEnvironment, MarlettRequestGetsMarlett)
+{
+    LOGFONTW request = {};
+    request.lfHeight = -13;
+    request.lfCharSet = SYMBOL_CHARSET;
+    lstrcpyW(request.lfFaceName, L"Marlett");
+    HFONT font = CreateFontIndirectW(&request);
+    ASSERT_NE(nullptr, font);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, font);
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    SelectObject(dc, previous);
+    DeleteDC(dc);
+    DeleteObject(font);
+    EXPECT_STREQ(L"Marlett", face);
 }
 
 TEST(TestEnvironment, NullModemPairsConnectBothWays)

@@ -1,5 +1,6 @@
 #include "tools/devsim/DeviceSimulator.h"
 
+#include "framework/DecimalDigits.h"
 #include "tools/devsim/StreamPattern.h"
 
 #include <algorithm>
@@ -53,15 +54,9 @@ std::vector<std::string> Words(const std::string& line)
 // A decimal number of at most `high`; digits only.
 bool ParseCount(const std::string& text, unsigned long long high, unsigned long long& value)
 {
-    if (text.empty() || text.size() > 12)
-        return false;
+    const char* last = text.data() + text.size();
     unsigned long long parsed = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        parsed = parsed * 10 + static_cast<unsigned long long>(c - '0');
-    }
-    if (parsed > high)
+    if (ReadDecimalDigits(text.data(), last, high, parsed) != last)
         return false;
     value = parsed;
     return true;

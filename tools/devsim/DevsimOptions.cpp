@@ -1,9 +1,7 @@
 #include "tools/devsim/DevsimOptions.h"
 
+#include "framework/DecimalDigits.h"
 #include "tools/devsim/DeviceSimulator.h"
-
-#include <cerrno>
-#include <cwchar>
 
 namespace devsim {
 
@@ -12,14 +10,10 @@ namespace {
 // A whole decimal number within [low, high]; nothing else is accepted.
 bool ParseNumber(const wchar_t* text, unsigned long low, unsigned long high, unsigned long& value)
 {
-    if (text == nullptr || *text < L'0' || *text > L'9')
+    unsigned long long parsed = 0;
+    if (text == nullptr || !ParseDecimalDigits(text, high, parsed) || parsed < low)
         return false;
-    wchar_t* end = nullptr;
-    errno = 0;
-    const unsigned long parsed = std::wcstoul(text, &end, 10);
-    if (errno != 0 || *end != L'\0' || parsed < low || parsed > high)
-        return false;
-    value = parsed;
+    value = static_cast<unsigned long>(parsed);
     return true;
 }
 

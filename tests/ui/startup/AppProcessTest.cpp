@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/MainCaption.h"
 #include "resources/resource.h"
 #include "tests/ui/support/DialogHost.h"
 
@@ -14,7 +15,7 @@
 
 namespace {
 
-const wchar_t kMainCaption[] = L"Varnholt——Lumetra　2.0版";
+const wchar_t kMainCaption[] = L"" LUMETRA_MAIN_CAPTION;
 const DWORD kStartLimitMs = 30000;   // a cold Wine start of a GUI program can be slow
 
 // The build names the program by its host path; Wine shows the host's root as drive Z:.
