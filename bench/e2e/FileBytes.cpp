@@ -7,13 +7,18 @@ bool ReadFileBytes(const std::wstring& path, std::string& bytes)
     HANDLE hFile = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return false;
+    // Read to the end rather than to the size: Linux's /proc files (seen through Wine) report 0.
     LARGE_INTEGER size;
-    bool bOk = ::GetFileSizeEx(hFile, &size) != FALSE && size.QuadPart < 0x40000000;
-    if (bOk) {
-        bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+    bytes.clear();
+    bytes.reserve(::GetFileSizeEx(hFile, &size) && size.QuadPart < 0x40000000 ? static_cast<size_t>(size.QuadPart) : 0);
+    char piece[65536];
+    bool bOk = true;
+    for (;;) {
         DWORD dwRead = 0;
-        bOk = bytes.empty() || (::ReadFile(hFile, &bytes[0], static_cast<DWORD>(bytes.size()), &dwRead, nullptr)
-                                && dwRead == bytes.size());
+        bOk = ::ReadFile(hFile, piece, sizeof(piece), &dwRead, nullptr) != FALSE;
+        if (!bOk || dwRead == 0)
+            break;
+        bytes.append(piece, dwRead);
     }
     ::CloseHandle(hFile);
     return bOk;

@@ -80,6 +80,18 @@ long LumetraWindow::ReceiveLength(DWORD timeoutMs) const
     return static_cast<long>(length);
 }
 
+std::wstring LumetraWindow::ReceiveFirstLine(size_t nMaxChars, DWORD timeoutMs) const
+{
+    // EM_GETLINE reads the buffer's size from its first WORD and copies without a terminator.
+    std::vector<wchar_t> buffer(nMaxChars > 1 ? nMaxChars : 1);
+    *reinterpret_cast<WORD*>(buffer.data()) = static_cast<WORD>(buffer.size());
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutW(Control(kReceive), EM_GETLINE, 0, reinterpret_cast<LPARAM>(buffer.data()),
+                               SMTO_NORMAL, timeoutMs, &copied))
+        return std::wstring();
+    return std::wstring(buffer.data(), copied < buffer.size() ? copied : buffer.size());
+}
+
 void LumetraWindow::Click(int nID) const
 {
     ::PostMessageW(m_hDlg, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED), reinterpret_cast<LPARAM>(Control(nID)));

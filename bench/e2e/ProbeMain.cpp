@@ -1,19 +1,25 @@
 // lumetra-probe: drives and measures a running Lumetra.exe from another process, for the
 // end-to-end benchmark (bench/e2e/run). Prints its figures as "name=value" lines.
-//   lumetra-probe pattern <file> <bytes>          writes devsim's stream pattern (printable lines)
+//   lumetra-probe pattern <file> <bytes> [<offset>]
+//                                                 writes devsim's stream pattern (printable lines)
+//                                                 from byte <offset> (default 0) on
 //   lumetra-probe connect                         waits for the window, checks COM1, clicks 连接
 //   lumetra-probe click-clear <wait s>            posts a click on 清空接受区 and times until the area
 //                                                 is empty: how long a click waits (none: not within
 //                                                 the wait)
-//   lumetra-probe receive <stream file> <go file> [stall s]
+//   lumetra-probe receive <stream file> <offset> <go file> [<file> <copy at a quarter> <copy at the end>]
 //                                                 creates the go file (the feeder starts) and times
-//                                                 the stream into the receive area; see MeasureReceive
+//                                                 the stream, the pattern from byte <offset> on,
+//                                                 into the receive area, which must show the
+//                                                 pattern before it; copies <file> when a quarter
+//                                                 and when all of it is shown; see MeasureReceive
 //   lumetra-probe display-limit <Lumetra.exe> <stream file>
 //                                                 the receive area's own ceiling; see DisplayLimit.h
 #include "DisplayLimit.h"
 #include "FileBytes.h"
 #include "LumetraWindow.h"
 #include "ReceiveMeasurement.h"
+#include "ShownBytes.h"
 #include "Stopwatch.h"
 #include "framework/DecimalDigits.h"
 #include "tools/devsim/StreamPattern.h"
@@ -30,6 +36,7 @@ const DWORD kChunkBytes = 1023;          // what one receive notification reads 
 const DWORD kWindowWaitMs = 60000;
 const DWORD kConnectWaitMs = 10000;
 const DWORD kAnswerMs = 10000;
+const DWORD kStallMs = 20000;            // a stream not shown further for this long has ended
 
 int Fail(const char* pszWhat)
 {
@@ -54,9 +61,9 @@ std::string Narrow(const std::wstring& text)
     return bytes;
 }
 
-int Pattern(const std::wstring& file, unsigned long nBytes)
+int Pattern(const std::wstring& file, unsigned long nBytes, unsigned long long offset)
 {
-    return WriteFileBytes(file, devsim::StreamPattern(0, nBytes)) ? 0 : Fail("cannot write the stream file");
+    return WriteFileBytes(file, devsim::StreamPattern(offset, nBytes)) ? 0 : Fail("cannot write the stream file");
 }
 
 int Connect()
@@ -106,28 +113,35 @@ int ClickClear(DWORD waitMs)
     return 0;
 }
 
-int Receive(const std::wstring& streamFile, const std::wstring& goFile, DWORD stallMs)
+int Receive(const std::wstring& streamFile, unsigned long long offset, const std::wstring& goFile,
+            const FileSnapshots& snapshots)
 {
-    std::string stream;
-    if (!ReadFileBytes(streamFile, stream))
+    StreamRun run = { std::string(), offset };
+    if (!ReadFileBytes(streamFile, run.bytes))
         return Fail("cannot read the stream file");
     HWND hDlg = nullptr;
     if (!FindWindowOrSay(hDlg))
         return 1;
     const LumetraWindow window(hDlg);
-    if (window.ReceiveLength(kAnswerMs) != 0)
-        return Fail("the receive area is not empty");
-    const ReceiveFigures figures = MeasureReceive(window, stream, goFile, stallMs);
+    ShownBytes before(window, offset);
+    if (before.Poll() != offset)
+        return Fail("the receive area does not end where the stream starts");
+    const ReceiveFigures figures = MeasureReceive(window, run, goFile, kStallMs, snapshots);
     if (!figures.bStarted)
         return Fail("cannot create the go file");
     std::printf("bytes=%lu\ncomplete=%d\nelapsed_ms=%.1f\nfirst_tenth_ms=%.1f\nlast_tenth_ms=%.1f\n"
-                "shown=%ld\nfirst_difference=%ld\n"
+                "shown=%lld\nunread_line_starts=%d\n"
+                "text_length=%ld\ntext_at_line_start=%d\ntext_offset=%llu\nfirst_difference=%ld\n"
                 "ping_worst_ms=%.1f\nping_mean_ms=%.1f\npings=%d\npings_over_100ms=%d\n"
                 "typing_worst_ms=%.0f\ntyped=%u\ntyping_pending=%d\n",
-                static_cast<unsigned long>(stream.size()), figures.bComplete ? 1 : 0, figures.elapsedMs,
-                figures.firstTenthMs, figures.lastTenthMs, figures.nLength, figures.nFirstDifference,
-                figures.pingWorstMs, figures.pingMeanMs, figures.nPings, figures.nSlowPings,
-                figures.typingWorstMs, figures.nTyped, figures.bTypingPending ? 1 : 0);
+                static_cast<unsigned long>(run.bytes.size()), figures.bComplete ? 1 : 0, figures.elapsedMs,
+                figures.firstTenthMs, figures.lastTenthMs, figures.nShown, figures.nUnreadLineStarts,
+                figures.nTextLength, figures.tail.bAtLineStart ? 1 : 0, figures.tail.offset,
+                figures.tail.nFirstDifference, figures.pingWorstMs, figures.pingMeanMs, figures.nPings,
+                figures.nSlowPings, figures.typingWorstMs, figures.nTyped, figures.bTypingPending ? 1 : 0);
+    // One line a stretch: the bytes of the stream shown at its end, and when.
+    for (const ReceiveStretch& stretch : figures.stretches)
+        std::printf("stretch=%lld %.1f\n", stretch.nShown, stretch.endMs);
     return 0;
 }
 
@@ -145,8 +159,8 @@ int DisplayLimit(const std::wstring& lumetraExe, const std::wstring& streamFile)
     return 0;
 }
 
-// A byte count or a number of seconds from the command line; 0 when the text is not a whole
-// decimal number.
+// A byte count, a stream offset or a number of seconds from the command line; 0 when the text is
+// not a whole decimal number.
 unsigned long NumberArgument(const wchar_t* text)
 {
     unsigned long long value = 0;
@@ -155,8 +169,9 @@ unsigned long NumberArgument(const wchar_t* text)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: lumetra-probe pattern <file> <bytes> | connect | clear"
-                         " | receive <stream file> <go file> [stall s] | display-limit <Lumetra.exe> <stream file>\n");
+    std::fprintf(stderr, "usage: lumetra-probe pattern <file> <bytes> [<offset>] | connect | click-clear <wait s>"
+                         " | receive <stream file> <offset> <go file> [<file> <copy at a quarter> <copy at the end>]"
+                         " | display-limit <Lumetra.exe> <stream file>\n");
     return 2;
 }
 
@@ -165,14 +180,16 @@ int Usage()
 int wmain(int argc, wchar_t** argv)
 {
     const std::wstring command = argc > 1 ? argv[1] : L"";
-    if (command == L"pattern" && argc == 4)
-        return Pattern(argv[2], NumberArgument(argv[3]));
+    if (command == L"pattern" && (argc == 4 || argc == 5))
+        return Pattern(argv[2], NumberArgument(argv[3]), argc == 5 ? NumberArgument(argv[4]) : 0);
     if (command == L"connect" && argc == 2)
         return Connect();
     if (command == L"click-clear" && argc == 3)
         return ClickClear(1000 * NumberArgument(argv[2]));
-    if (command == L"receive" && (argc == 4 || argc == 5))
-        return Receive(argv[2], argv[3], argc == 5 ? 1000 * NumberArgument(argv[4]) : 20000);
+    if (command == L"receive" && (argc == 5 || argc == 8)) {
+        const FileSnapshots snapshots = argc == 8 ? FileSnapshots{ argv[5], argv[6], argv[7] } : FileSnapshots{};
+        return Receive(argv[2], NumberArgument(argv[3]), argv[4], snapshots);
+    }
     if (command == L"display-limit" && argc == 4)
         return DisplayLimit(argv[2], argv[3]);
     return Usage();

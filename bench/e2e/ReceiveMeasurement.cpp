@@ -1,20 +1,32 @@
 #include "ReceiveMeasurement.h"
 
+#include "FileBytes.h"
 #include "InputLatencyProbe.h"
+#include "ShownBytes.h"
 #include "Stopwatch.h"
 #include "tests/support/ResponsivenessProbe.h"
+
+#include <algorithm>
 
 namespace {
 const DWORD kPollMs = 5;
 const DWORD kAnswerMs = 60000;
 const DWORD kPingPeriodMs = 50;
+
+void CopySnapshot(const std::wstring& from, const std::wstring& to)
+{
+    std::string bytes;
+    if (!from.empty() && ReadFileBytes(from, bytes))
+        WriteFileBytes(to, bytes);
+}
 }
 
-ReceiveFigures MeasureReceive(const LumetraWindow& window, const std::string& sent, const std::wstring& goFile,
-                              DWORD stallMs)
+ReceiveFigures MeasureReceive(const LumetraWindow& window, const StreamRun& run, const std::wstring& goFile,
+                              DWORD stallMs, const FileSnapshots& snapshots)
 {
     ReceiveFigures figures = {};
-    const long nTarget = static_cast<long>(sent.size());
+    const long long nTarget = static_cast<long long>(run.bytes.size());
+    ShownBytes shown(window, run.offset);
     testsupport::ResponsivenessProbe pinger(window.Dialog(), kPingPeriodMs, kAnswerMs);
     InputLatencyProbe typing(window.Control(LumetraWindow::kSend));
 
@@ -27,22 +39,32 @@ ReceiveFigures MeasureReceive(const LumetraWindow& window, const std::string& se
 
     double grewAtMs = 0;
     double nineTenthsMs = -1;
+    bool bQuarterCopied = false;
     for (;;) {
         ::Sleep(kPollMs);
-        const long nLength = window.ReceiveLength(kAnswerMs);
+        const long long nShown = static_cast<long long>(shown.Poll() - run.offset);
         const double nowMs = clock.ElapsedMs();
-        if (nLength > figures.nLength) {
-            figures.nLength = nLength;
+        if (nShown > figures.nShown) {
+            figures.nShown = nShown;
             grewAtMs = nowMs;
         }
-        if (figures.firstTenthMs == 0 && figures.nLength >= nTarget / 10)
+        const long long nStretchEnd = (std::min)(
+            static_cast<long long>(figures.stretches.size() + 1) * ReceiveFigures::kStretchBytes, nTarget);
+        if (figures.nShown >= nStretchEnd)
+            figures.stretches.push_back({figures.nShown, nowMs});
+        if (!bQuarterCopied && figures.nShown >= nTarget / 4) {
+            CopySnapshot(snapshots.from, snapshots.toAtQuarter);
+            bQuarterCopied = true;
+        }
+        if (figures.firstTenthMs == 0 && figures.nShown >= nTarget / 10)
             figures.firstTenthMs = nowMs;
-        if (nineTenthsMs < 0 && figures.nLength >= nTarget - nTarget / 10)
+        if (nineTenthsMs < 0 && figures.nShown >= nTarget - nTarget / 10)
             nineTenthsMs = nowMs;
         figures.elapsedMs = nowMs;
-        if (figures.nLength >= nTarget) {
-            figures.bComplete = figures.nLength == nTarget;
+        if (figures.nShown >= nTarget) {
+            figures.bComplete = figures.nShown == nTarget;
             figures.lastTenthMs = nowMs - nineTenthsMs;
+            CopySnapshot(snapshots.from, snapshots.toAtEnd);
             break;
         }
         if (nowMs - grewAtMs > stallMs)
@@ -57,21 +79,9 @@ ReceiveFigures MeasureReceive(const LumetraWindow& window, const std::string& se
     figures.typingWorstMs = typing.WorstMs();
     figures.nTyped = typing.Characters();
     figures.bTypingPending = typing.Pending();
-    figures.nFirstDifference = FirstDifference(ReceiveText(window), sent);
+    figures.nUnreadLineStarts = shown.UnreadLineStarts();
+    const std::wstring text = window.ControlText(LumetraWindow::kReceive, kAnswerMs);
+    figures.nTextLength = static_cast<long>(text.size());
+    figures.tail = CompareShownTail(text, run.bytes, run.offset);
     return figures;
-}
-
-std::wstring ReceiveText(const LumetraWindow& window)
-{
-    return window.ControlText(LumetraWindow::kReceive, kAnswerMs);
-}
-
-long FirstDifference(const std::wstring& shown, const std::string& sent)
-{
-    const size_t nCommon = shown.size() < sent.size() ? shown.size() : sent.size();
-    for (size_t i = 0; i < nCommon; ++i) {
-        if (shown[i] != static_cast<wchar_t>(static_cast<unsigned char>(sent[i])))
-            return static_cast<long>(i);
-    }
-    return shown.size() == sent.size() ? -1 : static_cast<long>(nCommon);
 }

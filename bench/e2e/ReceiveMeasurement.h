@@ -1,21 +1,48 @@
 // One received stream timed from outside the program: starts the feeder through a go file,
-// polls the receive area's length until the whole stream is shown (or it stops growing), pings
-// the window and types into its send area meanwhile, and compares the shown text with the bytes
-// sent.
+// polls how much of the stream the receive area has shown until all of it is (or it stops
+// growing), pings the window and types into its send area meanwhile, and compares the final text
+// with the bytes sent.
 #pragma once
 
 #include "LumetraWindow.h"
+#include "StreamTail.h"
 
 #include <string>
+#include <vector>
+
+// The stream of one run continues what earlier runs into the same program sent: it is devsim's
+// pattern from byte `offset` on. Each stream offset names one byte and one character.
+struct StreamRun {
+    std::string bytes;
+    unsigned long long offset;
+};
+
+// A file copied at two moments of the run (empty `from`: none), for figures that only the
+// system outside Wine has, such as the program's memory.
+struct FileSnapshots {
+    std::wstring from;
+    std::wstring toAtQuarter;   // once a quarter of the stream is shown
+    std::wstring toAtEnd;       // once all of it is shown, before the final text is fetched
+};
+
+struct ReceiveStretch {
+    long long nShown;   // bytes of the stream shown at its end
+    double endMs;       // when the probe saw them
+};
 
 struct ReceiveFigures {
+    static constexpr long long kStretchBytes = 256 * 1024;
+
     bool bStarted;           // the go file could be created (otherwise nothing else is set)
-    bool bComplete;          // the receive area reached the stream's length
+    bool bComplete;          // the receive area showed the whole stream
     double elapsedMs;        // from the go file to the whole stream shown (or to giving up)
     double firstTenthMs;     // from the go file to a tenth of the stream shown
     double lastTenthMs;      // from nine tenths shown to all shown
-    long nLength;            // the receive area's final length
-    long nFirstDifference;   // first character that differs from the bytes sent; -1 when equal
+    long long nShown;        // bytes of this stream shown, counting those a trim took away since
+    std::vector<ReceiveStretch> stretches;   // every kStretchBytes of the stream
+    int nUnreadLineStarts;   // first lines that did not start like a line of the stream
+    long nTextLength;        // the receive area's final length
+    ShownTail tail;          // what its final text holds
     double pingWorstMs;
     double pingMeanMs;
     int nPings;
@@ -25,14 +52,7 @@ struct ReceiveFigures {
     bool bTypingPending;
 };
 
-// The receive area must be empty when this starts. A stream that has not grown for stallMs
-// is taken as ended.
-ReceiveFigures MeasureReceive(const LumetraWindow& window, const std::string& sent, const std::wstring& goFile,
-                              DWORD stallMs);
-
-// The receive area's whole text, fetched with WM_GETTEXT (empty when it does not answer).
-std::wstring ReceiveText(const LumetraWindow& window);
-
-// Index of the first character of `shown` that is not the byte at the same place of `sent`
-// (the stream is ASCII, so one byte is one character); -1 when both are equal.
-long FirstDifference(const std::wstring& shown, const std::string& sent);
+// The receive area must show the pattern up to run.offset (empty for a run from 0) when this
+// starts. A stream that has not grown for stallMs is taken as ended.
+ReceiveFigures MeasureReceive(const LumetraWindow& window, const StreamRun& run, const std::wstring& goFile,
+                              DWORD stallMs, const FileSnapshots& snapshots);

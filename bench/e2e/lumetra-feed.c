@@ -6,8 +6,9 @@
  * It waits (up to 120 s) for the go file to appear, so the side that measures the receiver
  * decides when the clock starts, then writes and prints "sent_ms=<ms>", the time from the go
  * file to the last byte written. With a watch file (a receiver's log) it then waits until that
- * file holds as many bytes as were sent and prints "watch_ms=<ms>" on the same clock, or
- * "watch_ms=none" when the file stops growing for 20 s.
+ * file has grown by as many bytes as were sent since the go file appeared (a log may already
+ * hold a header) and prints "watch_ms=<ms>" on the same clock, or "watch_ms=none" when the file
+ * stops growing for 20 s.
  * A Linux program (built with the host's C compiler), so the feeding costs Wine nothing. */
 #define _GNU_SOURCE
 #include <errno.h>
@@ -129,6 +130,7 @@ int main(int argc, char **argv)
         }
         usleep(POLL_US);
     }
+    const long watch_base = watch && file_size(watch) > 0 ? file_size(watch) : 0;
     const double start = now_ms();
     if (feed(fd, bytes, size, rate) != 0)
         return fail("write to the device");
@@ -136,7 +138,7 @@ int main(int argc, char **argv)
     fflush(stdout);
 
     if (watch) {
-        long seen = 0;
+        long seen = watch_base;
         double grew = now_ms();
         for (;;) {
             const long length = file_size(watch);
@@ -144,7 +146,7 @@ int main(int argc, char **argv)
                 seen = length;
                 grew = now_ms();
             }
-            if (seen >= (long)size) {
+            if (seen - watch_base >= (long)size) {
                 printf("watch_ms=%.1f\n", now_ms() - start);
                 break;
             }
