@@ -205,11 +205,10 @@ public:
     DWORD BytesRead() const { return m_dwBytesRead; }
     DWORD BytesWritten() const { return m_dwBytesWritten; }
 
+protected:
     // The driver's input-queue count, or COUNT_UNAVAILABLE when the port is closed or the
     // query fails.
     DWORD QueuedCount();
-
-protected:
     // Fills the receive buffer (MODE_RX_BUFFER) and raises NotifyReceive when the threshold is
     // reached.
     void ReceiveStep(DWORD dwFill, DWORD dwQueued);

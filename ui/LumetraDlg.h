@@ -42,9 +42,6 @@ protected:
     void ScrollReceiveToEnd();
     // Drops the oldest lines of the receive text, member and control, once it is past its bound.
     void TrimReceiveText();
-    bool ReceivedBytesWait();
-    // Most chunks one receive notification shows in one refresh of the receive area.
-    static constexpr int kReceiveChunksPerRefresh = 4;
     BOOL ReadControls();
     BOOL ReadCyclicSendBox();
 

@@ -29,25 +29,14 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
     ReadControls();
     BYTE chunk[CSerialLink::READ_CHUNK];   // the decoder takes the count: no terminator needed
     do {
-        // The chunks already waiting are shown in one refresh, up to a few: the edit control's
-        // cost per refresh grows with the text it holds, far more than with the size of the
-        // piece appended, so a busy line is kept up with by appending more at a time, not more
-        // often. The notification still ends after these few, so clicks and keys get their turn.
-        std::wstring received;
-        for (int nChunk = 0; nChunk < kReceiveChunksPerRefresh; ++nChunk) {
-            const DWORD nRead = m_Comm.Read(chunk);
-            if (m_bPauseDisplay)
-                m_receiveDecoder.Reset();   // paused bytes are dropped, with any character they end
-            else
-                received += m_receiveDecoder.Decode(chunk, nRead);
-            if (!ReceivedBytesWait())
-                break;
-        }
-        // Paused, the area is left exactly as it is, caret and scroll position included, so the
-        // user can read and select in it.
-        if (m_bPauseDisplay)
+        const DWORD nRead = m_Comm.Read(chunk);
+        if (m_bPauseDisplay) {
+            // Paused bytes are dropped, with any character they end. The area is left exactly as
+            // it is, caret and scroll position included, so the user can read and select in it.
+            m_receiveDecoder.Reset();
             continue;
-        m_strReceive += received.c_str();
+        }
+        m_strReceive += m_receiveDecoder.Decode(chunk, nRead).c_str();
         TrimReceiveText();
         ScrollReceiveToEnd();
         // The control holds the start of the text, so the refresh appends the new tail, which
@@ -55,16 +44,6 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
         UpdateData(FALSE);
     } while ((m_Comm.Mode() & CSerialLink::MODE_RX_BUFFER) != 0 && m_Comm.ReceiveBuffer().Size() != 0);
     return 1;
-}
-
-// Whether a Read would find bytes at once: a read with none waiting holds the window for the
-// port's whole read time-out on the direct road.
-bool CLumetraDlg::ReceivedBytesWait()
-{
-    if ((m_Comm.Mode() & CSerialLink::MODE_RX_BUFFER) != 0)
-        return m_Comm.ReceiveBuffer().Size() != 0;
-    const DWORD nQueued = m_Comm.QueuedCount();
-    return nQueued != 0 && nQueued != CSerialLink::COUNT_UNAVAILABLE;
 }
 
 // Called with the control showing the text before the latest chunk. The same oldest lines leave
