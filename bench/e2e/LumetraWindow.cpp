@@ -51,9 +51,12 @@ HWND LumetraWindow::Find(DWORD timeoutMs)
 {
     const DWORD dwStart = ::GetTickCount();
     for (;;) {
+        // Visible only once WM_INITDIALOG has run: before that the controls may still be empty.
         HWND hDlg = ::FindWindowW(kDialogClass, kMainCaption);
-        if (hDlg != nullptr || ::GetTickCount() - dwStart >= timeoutMs)
+        if (hDlg != nullptr && ::IsWindowVisible(hDlg))
             return hDlg;
+        if (::GetTickCount() - dwStart >= timeoutMs)
+            return nullptr;
         ::Sleep(100);
     }
 }
@@ -80,16 +83,18 @@ long LumetraWindow::ReceiveLength(DWORD timeoutMs) const
     return static_cast<long>(length);
 }
 
-std::wstring LumetraWindow::ReceiveFirstLine(size_t nMaxChars, DWORD timeoutMs) const
+std::wstring LumetraWindow::ReceiveStart(size_t nMaxChars, DWORD timeoutMs) const
 {
-    // EM_GETLINE reads the buffer's size from its first WORD and copies without a terminator.
-    std::vector<wchar_t> buffer(nMaxChars > 1 ? nMaxChars : 1);
-    *reinterpret_cast<WORD*>(buffer.data()) = static_cast<WORD>(buffer.size());
+    // A WM_GETTEXT with a small buffer, not EM_GETLINE: Wine answers EM_GETLINE across processes
+    // with a reply of tens of kilobytes whatever the line, and a reply that large, written while
+    // a signal reaches the answering thread (as Wine's completions of Lumetra's overlapped reads
+    // do), is cut short and ends that thread ("wine client error: partial write").
+    std::vector<wchar_t> buffer(nMaxChars + 1);
     DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutW(Control(kReceive), EM_GETLINE, 0, reinterpret_cast<LPARAM>(buffer.data()),
+    if (!::SendMessageTimeoutW(Control(kReceive), WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
                                SMTO_NORMAL, timeoutMs, &copied))
         return std::wstring();
-    return std::wstring(buffer.data(), copied < buffer.size() ? copied : buffer.size());
+    return std::wstring(buffer.data(), copied < buffer.size() ? copied : nMaxChars);
 }
 
 void LumetraWindow::Click(int nID) const

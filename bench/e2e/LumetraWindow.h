@@ -18,7 +18,7 @@ public:
     static constexpr int kClearReceive = IDC_CLEAR_RECEIVE;
     static constexpr int kMainDialogTemplate = IDD_LUMETRA_DIALOG;
 
-    // The main window once it exists, waiting up to timeoutMs; null when it did not appear.
+    // The main window once it is shown, waiting up to timeoutMs; null when it did not appear.
     static HWND Find(DWORD timeoutMs);
 
     explicit LumetraWindow(HWND hDlg);
@@ -31,9 +31,9 @@ public:
     std::wstring ControlText(int nID, DWORD timeoutMs) const;
     // The receive area's length in characters, or -1 when it did not answer within timeoutMs.
     long ReceiveLength(DWORD timeoutMs) const;
-    // Up to nMaxChars characters from the start of the receive area's first line (EM_GETLINE of
-    // line 0, which copies no more than that); empty when it did not answer within timeoutMs.
-    std::wstring ReceiveFirstLine(size_t nMaxChars, DWORD timeoutMs) const;
+    // Up to nMaxChars characters from the start of the receive area's text, which is the start of
+    // its first line; empty when it did not answer within timeoutMs.
+    std::wstring ReceiveStart(size_t nMaxChars, DWORD timeoutMs) const;
     // Posts BN_CLICKED of button nID to the dialog, as a click does.
     void Click(int nID) const;
     // The text of an error message box the program shows, or empty when there is none.

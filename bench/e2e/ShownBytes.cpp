@@ -28,14 +28,14 @@ unsigned long long ShownBytes::Poll()
 void ShownBytes::ReadStart()
 {
     unsigned long long before = 0;
-    if (!LineStartOffset(m_window.ReceiveFirstLine(kLineStartChars, kAnswerMs), before)) {
+    if (!LineStartOffset(m_window.ReceiveStart(kLineStartChars, kAnswerMs), before)) {
         ++m_nUnreadLineStarts;
         return;
     }
     for (;;) {
         const long nLength = m_window.ReceiveLength(kAnswerMs);
         unsigned long long after = 0;
-        if (!LineStartOffset(m_window.ReceiveFirstLine(kLineStartChars, kAnswerMs), after)) {
+        if (!LineStartOffset(m_window.ReceiveStart(kLineStartChars, kAnswerMs), after)) {
             ++m_nUnreadLineStarts;
             return;
         }
