@@ -177,6 +177,9 @@ public:
     DWORD FillReceiveBuffer(DWORD n);
     DWORD DrainTransmitBuffer();
     DWORD Read(void* pDest);
+    // Whether Read would find bytes at once: in the receive buffer (MODE_RX_BUFFER), else queued
+    // in the driver. A direct read with none queued waits for the read time-out.
+    bool HasBytesToRead();
     DWORD Write(const void* pSource, DWORD n);
 
     bool IsOpen() const { return m_hPort != INVALID_HANDLE_VALUE; }

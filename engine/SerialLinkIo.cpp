@@ -202,6 +202,14 @@ DWORD CSerialLink::Read(void* pDest)
     return m_rxBuffer.Consume(pDest, READ_CHUNK);
 }
 
+bool CSerialLink::HasBytesToRead()
+{
+    if (m_dwMode & MODE_RX_BUFFER)
+        return m_rxBuffer.Size() != 0;
+    const DWORD dwQueued = QueuedCount();
+    return dwQueued != 0 && dwQueued != COUNT_UNAVAILABLE;
+}
+
 DWORD CSerialLink::Write(const void* pSource, DWORD n)
 {
     if (n == 0 || !(m_dwMode & MODE_TX_BUFFER))

@@ -4,6 +4,11 @@
 
 #include "ui/ReceiveTextTrim.h"
 
+namespace {
+// Most chunks one receive notification shows in one refresh of the receive area.
+constexpr int kReceiveChunksPerRefresh = 4;
+}  // namespace
+
 LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
 {
     if (!m_Comm.IsOpen())
@@ -29,20 +34,31 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
     ReadControls();
     BYTE chunk[CSerialLink::READ_CHUNK];   // the decoder takes the count: no terminator needed
     do {
-        const DWORD nRead = m_Comm.Read(chunk);
-        if (m_bPauseDisplay) {
-            // Paused bytes are dropped, with any character they end. The area is left exactly as
-            // it is, caret and scroll position included, so the user can read and select in it.
-            m_receiveDecoder.Reset();
-            continue;
+        // The chunks already waiting are shown in one refresh, up to a few: the edit control's
+        // cost per refresh grows with the text it holds, far more than with the size of the
+        // piece appended, so a busy line is kept up with by appending more at a time, not more
+        // often. The notification still ends after these few, so clicks and keys get their turn.
+        std::wstring received;
+        for (int nChunk = 0; nChunk < kReceiveChunksPerRefresh; ++nChunk) {
+            const DWORD nRead = m_Comm.Read(chunk);
+            if (m_bPauseDisplay)
+                m_receiveDecoder.Reset();   // paused bytes are dropped, with any character they end
+            else
+                received += m_receiveDecoder.Decode(chunk, nRead);
+            if (!m_Comm.HasBytesToRead())
+                break;
         }
-        m_strReceive += m_receiveDecoder.Decode(chunk, nRead).c_str();
+        // Paused, the area is left exactly as it is, caret and scroll position included, so the
+        // user can read and select in it.
+        if (m_bPauseDisplay)
+            continue;
+        m_strReceive += received.c_str();
         TrimReceiveText();
         ScrollReceiveToEnd();
         // The control holds the start of the text, so the refresh appends the new tail, which
         // leaves the caret at the end and the end in view.
         UpdateData(FALSE);
-    } while ((m_Comm.Mode() & CSerialLink::MODE_RX_BUFFER) != 0 && m_Comm.ReceiveBuffer().Size() != 0);
+    } while ((m_Comm.Mode() & CSerialLink::MODE_RX_BUFFER) != 0 && m_Comm.HasBytesToRead());
     return 1;
 }
 

@@ -64,6 +64,7 @@ TEST_F(SerialLinkIo, ClosedPortReadsAndWritesNothingWithoutACall)
     EXPECT_EQ(0u, link.RawWrite("abc", 3));
     EXPECT_EQ(0u, link.BytesRead());
     EXPECT_EQ(0u, link.BytesWritten());
+    EXPECT_FALSE(link.HasBytesToRead());
     EXPECT_TRUE(device.Calls().empty());
 }
 
@@ -76,8 +77,10 @@ TEST_F(SerialLinkIo, DirectReadDeliversAtMost1023Bytes)
     EXPECT_EQ(1023u, link.Read(buffer.data()));
     EXPECT_EQ('\x5A', buffer[1023]) << "byte 1024 stays free for a terminator";
     EXPECT_EQ(input.substr(0, 1023), std::string(buffer.data(), 1023));
+    EXPECT_TRUE(link.HasBytesToRead()) << "477 bytes still queued";
     EXPECT_EQ(477u, link.Read(buffer.data()));
     EXPECT_EQ(1500u, link.BytesRead());
+    EXPECT_FALSE(link.HasBytesToRead()) << "a read now would wait for the time-out";
     EXPECT_EQ(0u, link.Read(buffer.data())) << "nothing arrives before the time-out";
 }
 
@@ -93,6 +96,7 @@ TEST_F(SerialLinkIo, BufferedReadTakesChunksFromTheReceiveBufferEvenWhenClosed)
     std::string got;
     for (DWORD expected : {1023u, 1023u, 954u, 0u})
     {
+        EXPECT_EQ(expected != 0, link.HasBytesToRead());
         const DWORD n = link.Read(buffer.data());
         EXPECT_EQ(expected, n);
         got.append(buffer.data(), n);
