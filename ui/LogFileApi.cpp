@@ -13,6 +13,7 @@ public:
     {
         return ::WriteFile(hFile, pBytes, nCount, pnWritten, nullptr);
     }
+    BOOL Flush(HANDLE hFile) override { return ::FlushFileBuffers(hFile); }
     BOOL Close(HANDLE hFile) override { return ::CloseHandle(hFile); }
 };
 

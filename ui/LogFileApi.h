@@ -11,6 +11,7 @@ public:
     // INVALID_HANDLE_VALUE with the thread's last error set on failure.
     virtual HANDLE Create(LPCWSTR pszPath) = 0;
     virtual BOOL Write(HANDLE hFile, const void* pBytes, DWORD nCount, DWORD* pnWritten) = 0;
+    virtual BOOL Flush(HANDLE hFile) = 0;   // FlushFileBuffers
     virtual BOOL Close(HANDLE hFile) = 0;
 };
 

@@ -7,6 +7,11 @@
 #include "engine/CriticalSectionGuard.h"
 #include "engine/SerialLink.h"
 
+namespace {
+// Milliseconds between flushes of the written bytes to the disk.
+constexpr DWORD kFlushInterval = 1000;
+}  // namespace
+
 // Shared by the window thread and the writer; lives until both have let it go.
 struct CSessionLog::State {
     State(LogFileApi& api, HANDLE hFile, const std::wstring& strPath)
@@ -133,27 +138,41 @@ unsigned __stdcall CSessionLog::WriterMain(void* pParameter)
     std::string batch;
     bool bClosing = false;
     bool bFailed = false;
+    bool bUnflushed = false;         // written to the system, not yet to the disk
+    ULONGLONG nLastFlush = ::GetTickCount64();
     while (!bClosing) {
-        ::WaitForSingleObject(state->hWake, INFINITE);
+        ::WaitForSingleObject(state->hWake, bUnflushed ? kFlushInterval : INFINITE);
         {
             CriticalSectionGuard guard(state->lock);
             batch.swap(state->waiting);
             bClosing = state->bClosing;
         }
-        size_t nDone = 0;
-        while (!bFailed && nDone < batch.size()) {
+        DWORD dwError = 0;
+        for (size_t nDone = 0; dwError == 0 && nDone < batch.size();) {
             DWORD nWritten = 0;
             const BOOL bWritten = state->api.Write(state->hFile, batch.data() + nDone,
                                                    static_cast<DWORD>(batch.size() - nDone), &nWritten);
-            const DWORD dwError = ::GetLastError();
-            if (!bWritten || nWritten == 0) {
-                bFailed = true;
-                CriticalSectionGuard guard(state->lock);
-                state->dwFailure = bWritten || dwError == 0 ? ERROR_WRITE_FAULT : dwError;
-            }
+            dwError = bWritten ? 0 : ::GetLastError();
+            if (bWritten && nWritten == 0)
+                dwError = ERROR_WRITE_FAULT;
             nDone += nWritten;
+            bUnflushed = true;
         }
         batch.clear();
+        // A crash of the system then loses at most the last second, as one of the program does
+        // not (the system has the bytes).
+        const ULONGLONG nNow = ::GetTickCount64();
+        if (dwError == 0 && bUnflushed && (bClosing || nNow - nLastFlush >= kFlushInterval)) {
+            if (!state->api.Flush(state->hFile))
+                dwError = ::GetLastError();
+            bUnflushed = false;
+            nLastFlush = nNow;
+        }
+        if (dwError != 0 && !bFailed) {
+            bFailed = true;
+            CriticalSectionGuard guard(state->lock);
+            state->dwFailure = dwError;
+        }
     }
     state->api.Close(state->hFile);
     return 0;

@@ -1,8 +1,8 @@
 // CSessionLog: "记录到文件", every byte read from the port written to a file exactly as read
 // (binary, zero bytes included). The window thread only copies the bytes into a buffer; a writer
 // thread of the log's own takes whatever waits whenever it wakes and writes it in one go, so a
-// slow or failing disk never holds the window, and bytes reach the system (which survives a
-// crash of the program) moments after they were read, well within a second.
+// slow or failing disk never holds the window. Bytes reach the system (which keeps them through
+// a crash of the program) moments after they were read, and the disk within a second.
 // A failure comes back with the file's name and the system's reason: at Open when the file
 // cannot be created; from TakeFailure when a write failed later, after which the log drops what
 // it is given until Close. What was written stays in the file.

@@ -28,6 +28,7 @@ public:
         ::Sleep(kSlowWriteMillis);
         return SystemLogFileApi().Write(hFile, pBytes, nCount, pnWritten);
     }
+    BOOL Flush(HANDLE hFile) override { return SystemLogFileApi().Flush(hFile); }
     BOOL Close(HANDLE hFile) override { return SystemLogFileApi().Close(hFile); }
 };
 

@@ -112,6 +112,7 @@ public:
         ::SetLastError(ERROR_DISK_FULL);
         return FALSE;
     }
+    BOOL Flush(HANDLE hFile) override { return SystemLogFileApi().Flush(hFile); }
     BOOL Close(HANDLE hFile) override { return SystemLogFileApi().Close(hFile); }
 
     std::atomic<bool> bFull{false};
