@@ -34,7 +34,8 @@ public:
     bool IsOpen() const { return m_state != nullptr; }
     // Window thread: queues the bytes for the writer and returns without waiting for the disk.
     void Write(const BYTE* pBytes, DWORD nCount);
-    // True once after a write failed, with `error` set; the log then stays open, dropping bytes.
+    // True once after a write (or flush) failed, with `error` set; the log then stays open,
+    // dropping bytes.
     bool TakeFailure(SessionLogError& error);
     // Writes what waits and closes the file. Waits for the writer as long as every stop in the
     // program does; a writer held longer by its disk finishes and closes the file by itself.
