@@ -41,10 +41,11 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
         std::wstring received;
         for (int nChunk = 0; nChunk < kReceiveChunksPerRefresh; ++nChunk) {
             const DWORD nRead = m_Comm.Read(chunk);
+            TakeReceivedBytes(chunk, nRead);   // counted and logged, paused or not
             if (m_bPauseDisplay)
-                m_receiveDecoder.Reset();   // paused bytes are dropped, with any character they end
+                m_receiveFormatter.Interrupt();   // paused bytes are dropped, with any character they end
             else
-                received += m_receiveDecoder.Decode(chunk, nRead);
+                FormatReceivedBytes(chunk, nRead, received);
             if (!m_Comm.HasBytesToRead())
                 break;
         }
@@ -59,6 +60,7 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
         // leaves the caret at the end and the end in view.
         UpdateData(FALSE);
     } while ((m_Comm.Mode() & CSerialLink::MODE_RX_BUFFER) != 0 && m_Comm.HasBytesToRead());
+    RefreshOptions();
     return 1;
 }
 
@@ -91,7 +93,7 @@ void CLumetraDlg::ScrollReceiveToEnd()
 void CLumetraDlg::OnBnClickedClearReceive()
 {
     m_strReceive.Empty();
-    m_receiveDecoder.Reset();
+    m_receiveFormatter.Clear();
     CDataExchange dx(this, FALSE);
     DDX_Text(&dx, IDC_RECEIVE_EDIT, m_strReceive);
 }

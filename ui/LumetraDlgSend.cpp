@@ -1,8 +1,6 @@
 // The send area: the typed text sent once or on the cyclic-send timer.
 #include "ui/LumetraDlg.h"
 
-#include "ui/SendTextEncoder.h"
-
 void CLumetraDlg::OnBnClickedSend()
 {
     if (!m_Comm.IsOpen())
@@ -10,8 +8,10 @@ void CLumetraDlg::OnBnClickedSend()
     ReadControls();
 
     // The port object copies the bytes for its overlapped write, so they may go when this returns.
-    const std::string bytes = EncodeSendText(m_strSend);
-    m_Comm.Write(bytes.data(), static_cast<DWORD>(bytes.size()));
+    std::string bytes;
+    if (!ComposeSend(bytes))   // bad hex text: the user has been told, the text stays
+        return;
+    WriteSendBytes(bytes);
 
     if (m_bClearAfterSend) {
         m_strSend.Empty();

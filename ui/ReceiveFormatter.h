@@ -46,6 +46,8 @@ public:
     void Interrupt();
     // The receive area was emptied: as Interrupt, with no line left open.
     void Clear();
+    // Bytes of a part character waiting in the text decoder for the rest of it.
+    const std::string& Pending() const { return m_decoder.Pending(); }
 
 private:
     void FormatText(const BYTE* pBytes, DWORD nCount, ULONGLONG nReadTime, std::wstring& text);
