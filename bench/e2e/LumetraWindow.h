@@ -16,6 +16,8 @@ public:
     static constexpr int kReceive = IDC_RECEIVE_EDIT;
     static constexpr int kSend = IDC_SEND_EDIT;
     static constexpr int kClearReceive = IDC_CLEAR_RECEIVE;
+    static constexpr int kHexDisplay = IDC_HEX_DISPLAY;
+    static constexpr int kLogToFile = IDC_LOG_TO_FILE;
     static constexpr int kMainDialogTemplate = IDD_LUMETRA_DIALOG;
 
     // The main window once it is shown, waiting up to timeoutMs; null when it did not appear.
@@ -36,8 +38,15 @@ public:
     std::wstring ReceiveStart(size_t nMaxChars, DWORD timeoutMs) const;
     // Posts BN_CLICKED of button nID to the dialog, as a click does.
     void Click(int nID) const;
+    // Ticks or unticks a check box and tells the dialog as a click does; returns once the
+    // dialog has handled the click, or after timeoutMs (false). For a click that opens a dialog
+    // or a message box, pass a short time-out and look for the box.
+    bool SetCheck(int nID, bool bChecked, DWORD timeoutMs) const;
+    bool IsChecked(int nID, DWORD timeoutMs) const;
     // The text of an error message box the program shows, or empty when there is none.
     std::wstring ErrorBoxText() const;
+    // A file dialog (open or save) the program shows, or null when there is none.
+    HWND FileDialog() const;
 
 private:
     HWND m_hDlg;

@@ -15,6 +15,10 @@
 //                                                 and when all of it is shown; see MeasureReceive
 //   lumetra-probe display-limit <Lumetra.exe> <stream file>
 //                                                 the receive area's own ceiling; see DisplayLimit.h
+//   lumetra-probe tick <control id> <0|1>         unticks or ticks a check box of the options group
+//                                                 as a click does, and waits until it is handled
+//   lumetra-probe log-to-file <file>              ticks 记录到文件 and answers the save dialog with
+//                                                 the file; waits until the box shows logging
 #include "DisplayLimit.h"
 #include "FileBytes.h"
 #include "LumetraWindow.h"
@@ -159,6 +163,51 @@ int DisplayLimit(const std::wstring& lumetraExe, const std::wstring& streamFile)
     return 0;
 }
 
+int Tick(int nID, bool bChecked)
+{
+    HWND hDlg = nullptr;
+    if (!FindWindowOrSay(hDlg))
+        return 1;
+    const LumetraWindow window(hDlg);
+    if (!window.SetCheck(nID, bChecked, kAnswerMs) || window.IsChecked(nID, kAnswerMs) != bChecked)
+        return Fail("the check box did not take the click");
+    return 0;
+}
+
+int LogToFile(const std::wstring& file)
+{
+    HWND hDlg = nullptr;
+    if (!FindWindowOrSay(hDlg))
+        return 1;
+    const LumetraWindow window(hDlg);
+    const Stopwatch clock;
+    window.SetCheck(LumetraWindow::kLogToFile, true, 100);   // returns when the dialog is up
+    HWND hFileDialog = nullptr;
+    while (clock.ElapsedMs() < kAnswerMs && (hFileDialog = window.FileDialog()) == nullptr)
+        ::Sleep(20);
+    if (hFileDialog == nullptr)
+        return Fail("no save dialog within 10 s of ticking 记录到文件");
+    for (int nID : { 0x047C, 0x0480 }) {
+        DWORD_PTR result = 0;
+        if (HWND hName = ::GetDlgItem(hFileDialog, nID))
+            ::SendMessageTimeoutW(hName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()), SMTO_NORMAL, kAnswerMs, &result);
+    }
+    ::PostMessageW(hFileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    while (clock.ElapsedMs() < 2 * kAnswerMs) {
+        const std::wstring error = window.ErrorBoxText();
+        if (!error.empty()) {
+            std::fprintf(stderr, "lumetra-probe: Lumetra says \"%s\"\n", Narrow(error).c_str());
+            return 1;
+        }
+        if (window.FileDialog() == nullptr && window.IsChecked(LumetraWindow::kLogToFile, kAnswerMs)) {
+            std::printf("log_ms=%.0f\n", clock.ElapsedMs());
+            return 0;
+        }
+        ::Sleep(20);
+    }
+    return Fail("记录到文件 did not stay ticked after the save dialog");
+}
+
 // A byte count, a stream offset or a number of seconds from the command line; 0 when the text is
 // not a whole decimal number.
 unsigned long NumberArgument(const wchar_t* text)
@@ -171,7 +220,7 @@ int Usage()
 {
     std::fprintf(stderr, "usage: lumetra-probe pattern <file> <bytes> [<offset>] | connect | click-clear <wait s>"
                          " | receive <stream file> <offset> <go file> [<file> <copy at a quarter> <copy at the end>]"
-                         " | display-limit <Lumetra.exe> <stream file>\n");
+                         " | display-limit <Lumetra.exe> <stream file> | tick <control id> <0|1> | log-to-file <file>\n");
     return 2;
 }
 
@@ -192,5 +241,9 @@ int wmain(int argc, wchar_t** argv)
     }
     if (command == L"display-limit" && argc == 4)
         return DisplayLimit(argv[2], argv[3]);
+    if (command == L"tick" && argc == 4)
+        return Tick(static_cast<int>(NumberArgument(argv[2])), NumberArgument(argv[3]) != 0);
+    if (command == L"log-to-file" && argc == 3)
+        return LogToFile(argv[2]);
     return Usage();
 }
