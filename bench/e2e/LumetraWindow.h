@@ -17,6 +17,7 @@ public:
     static constexpr int kSend = IDC_SEND_EDIT;
     static constexpr int kClearReceive = IDC_CLEAR_RECEIVE;
     static constexpr int kHexDisplay = IDC_HEX_DISPLAY;
+    static constexpr int kReceiveCount = IDC_RECEIVE_COUNT;
     static constexpr int kLogToFile = IDC_LOG_TO_FILE;
     static constexpr int kMainDialogTemplate = IDD_LUMETRA_DIALOG;
 

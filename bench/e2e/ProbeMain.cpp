@@ -13,6 +13,9 @@
 //                                                 into the receive area, which must show the
 //                                                 pattern before it; copies <file> when a quarter
 //                                                 and when all of it is shown; see MeasureReceive
+//   lumetra-probe receive-hex <stream file> <offset> <go file> [<file> <copy at a quarter> <copy at the end>]
+//                                                 the same with 十六进制显示 ticked: progress from the
+//                                                 receive counter, the final text compared as hex
 //   lumetra-probe display-limit <Lumetra.exe> <stream file>
 //                                                 the receive area's own ceiling; see DisplayLimit.h
 //   lumetra-probe tick <control id> <0|1>         unticks or ticks a check box of the options group
@@ -118,7 +121,7 @@ int ClickClear(DWORD waitMs)
 }
 
 int Receive(const std::wstring& streamFile, unsigned long long offset, const std::wstring& goFile,
-            const FileSnapshots& snapshots)
+            const FileSnapshots& snapshots, ShownForm form)
 {
     StreamRun run = { std::string(), offset };
     if (!ReadFileBytes(streamFile, run.bytes))
@@ -127,10 +130,9 @@ int Receive(const std::wstring& streamFile, unsigned long long offset, const std
     if (!FindWindowOrSay(hDlg))
         return 1;
     const LumetraWindow window(hDlg);
-    ShownBytes before(window, offset);
-    if (before.Poll() != offset)
+    if (form == ShownForm::kText && ShownBytes(window, offset).Poll() != offset)
         return Fail("the receive area does not end where the stream starts");
-    const ReceiveFigures figures = MeasureReceive(window, run, goFile, kStallMs, snapshots);
+    const ReceiveFigures figures = MeasureReceive(window, run, goFile, kStallMs, snapshots, form);
     if (!figures.bStarted)
         return Fail("cannot create the go file");
     std::printf("bytes=%lu\ncomplete=%d\nelapsed_ms=%.1f\nfirst_tenth_ms=%.1f\nlast_tenth_ms=%.1f\n"
@@ -219,7 +221,7 @@ unsigned long NumberArgument(const wchar_t* text)
 int Usage()
 {
     std::fprintf(stderr, "usage: lumetra-probe pattern <file> <bytes> [<offset>] | connect | click-clear <wait s>"
-                         " | receive <stream file> <offset> <go file> [<file> <copy at a quarter> <copy at the end>]"
+                         " | receive[-hex] <stream file> <offset> <go file> [<file> <copy at a quarter> <copy at the end>]"
                          " | display-limit <Lumetra.exe> <stream file> | tick <control id> <0|1> | log-to-file <file>\n");
     return 2;
 }
@@ -235,9 +237,10 @@ int wmain(int argc, wchar_t** argv)
         return Connect();
     if (command == L"click-clear" && argc == 3)
         return ClickClear(1000 * NumberArgument(argv[2]));
-    if (command == L"receive" && (argc == 5 || argc == 8)) {
+    if ((command == L"receive" || command == L"receive-hex") && (argc == 5 || argc == 8)) {
         const FileSnapshots snapshots = argc == 8 ? FileSnapshots{ argv[5], argv[6], argv[7] } : FileSnapshots{};
-        return Receive(argv[2], NumberArgument(argv[3]), argv[4], snapshots);
+        return Receive(argv[2], NumberArgument(argv[3]), argv[4], snapshots,
+                       command == L"receive" ? ShownForm::kText : ShownForm::kHex);
     }
     if (command == L"display-limit" && argc == 4)
         return DisplayLimit(argv[2], argv[3]);
