@@ -146,6 +146,16 @@ HWND LumetraWindow::FileDialog() const
     return search.hFound;
 }
 
+void LumetraWindow::AnswerFileDialog(HWND hFileDialog, const std::wstring& path, DWORD timeoutMs)
+{
+    for (int nID : kFileNameIds) {
+        DWORD_PTR result = 0;
+        if (HWND hName = ::GetDlgItem(hFileDialog, nID))
+            ::SendMessageTimeoutW(hName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, timeoutMs, &result);
+    }
+    ::PostMessageW(hFileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
 std::wstring LumetraWindow::ErrorBoxText() const
 {
     ErrorBoxSearch search = { ProcessId(), nullptr };

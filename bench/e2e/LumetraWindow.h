@@ -48,6 +48,8 @@ public:
     std::wstring ErrorBoxText() const;
     // A file dialog (open or save) the program shows, or null when there is none.
     HWND FileDialog() const;
+    // Types the path into a file dialog's name box and presses its OK button (posted).
+    static void AnswerFileDialog(HWND hFileDialog, const std::wstring& path, DWORD timeoutMs);
 
 private:
     HWND m_hDlg;

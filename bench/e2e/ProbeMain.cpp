@@ -189,12 +189,7 @@ int LogToFile(const std::wstring& file)
         ::Sleep(20);
     if (hFileDialog == nullptr)
         return Fail("no save dialog within 10 s of ticking 记录到文件");
-    for (int nID : { 0x047C, 0x0480 }) {
-        DWORD_PTR result = 0;
-        if (HWND hName = ::GetDlgItem(hFileDialog, nID))
-            ::SendMessageTimeoutW(hName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()), SMTO_NORMAL, kAnswerMs, &result);
-    }
-    ::PostMessageW(hFileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    LumetraWindow::AnswerFileDialog(hFileDialog, file, kAnswerMs);
     while (clock.ElapsedMs() < 2 * kAnswerMs) {
         const std::wstring error = window.ErrorBoxText();
         if (!error.empty()) {
