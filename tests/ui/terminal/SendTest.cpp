@@ -4,6 +4,8 @@
 
 #include <optional>
 
+#include "ui/SendBacklog.h"
+
 namespace {
 
 const DWORD kQuietMs = 300;   // the line counts as quiet after this long without a byte
@@ -28,6 +30,22 @@ DWORD PendingWriteBytes(DialogHost<TerminalDlg>& host)
 DWORD BytesWritten(DialogHost<TerminalDlg>& host)
 {
     return host.Invoke([](TerminalDlg& dlg) { return dlg.m_Comm.BytesWritten(); });
+}
+
+// The line has stalled once a write stays pending and nothing more has been handed to the port
+// for nQuietMs (a write can also pend for a moment while the pair is still passing bytes on).
+bool WaitForStall(DialogHost<TerminalDlg>& host, DWORD nQuietMs, DWORD nTimeLimitMs)
+{
+    DWORD nLast = BytesWritten(host);
+    ULONGLONG nSince = ::GetTickCount64();
+    return dialog_host::WaitUntil([&] {
+        const DWORD nNow = BytesWritten(host);
+        if (nNow != nLast || PendingWriteBytes(host) == 0) {
+            nLast = nNow;
+            nSince = ::GetTickCount64();
+        }
+        return ::GetTickCount64() - nSince >= nQuietMs;
+    }, nTimeLimitMs);
 }
 
 TEST_F(TerminalTest, TypedTextIsSentExactlyWithNothingAdded)
@@ -74,11 +92,11 @@ TEST_F(TerminalTest, CyclicSendOnAStalledLineQueuesNothingBehindIt)
 {
     Connect(kFirstCom);
     StartCyclicSend(LongSendText(), L"10");
-    ASSERT_TRUE(dialog_host::WaitUntil([this] { return PendingWriteBytes(Host()) != 0; }, kWaitMs))
-        << "the line stalls";
+    ASSERT_TRUE(WaitForStall(Host(), kQuietMs, kWaitMs)) << "ticks kept handing sends to a stalled line";
     const DWORD nHeld = BytesWritten(Host());   // the buffers' bytes and the send under way
     EXPECT_FALSE(dialog_host::WaitUntil([&] { return BytesWritten(Host()) > nHeld + kLongSendBytes; }, 1000))
         << "ticks queued sends behind the stalled line";   // its length is the point: 100 ticks
+    EXPECT_EQ(kLongSendBytes, PendingWriteBytes(Host())) << "only the send under way";
     Host().Click(IDC_CYCLIC_SEND);
 
     const std::string received = Peer(kFirstCom).ReceiveUntilQuiet(kQuietMs, kWaitMs);
@@ -116,8 +134,8 @@ TEST_F(TerminalTest, ClickWhileTheLineIsFarBehindIsRefusedAndKeepsTheText)
     EXPECT_EQ(0u, box->nIconStyle);
     EXPECT_EQ(LongSendText(), Host().Text(IDC_SEND_EDIT));
     const DWORD nPending = PendingWriteBytes(Host());
-    EXPECT_GT(nPending, 64u * 1024) << "refused only past the bound";
-    EXPECT_LE(nPending, 64u * 1024 + kLongSendBytes);
+    EXPECT_GT(nPending, kSendBacklogBound) << "refused only past the bound";
+    EXPECT_LE(nPending, kSendBacklogBound + kLongSendBytes);
 
     // The sends accepted all arrive once the peer reads again; the refused one never does.
     const std::string received = Peer(kFirstCom).ReceiveUntilQuiet(kQuietMs, kWaitMs);
