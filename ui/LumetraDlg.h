@@ -44,6 +44,8 @@ protected:
     void TrimReceiveText();
     BOOL ReadControls();
     BOOL ReadCyclicSendBox();
+    // A failure the user must see: a message box with the caption "错误", an OK button, no icon.
+    void ReportError(LPCWSTR pszMessage);
 
     // Declared order is construction order.
     CComboBox m_cbStopBits;

@@ -1,7 +1,14 @@
 // The send area: the typed text sent once or on the cyclic-send timer.
 #include "ui/LumetraDlg.h"
 
+#include "ui/SendBacklog.h"
 #include "ui/SendTextEncoder.h"
+
+namespace {
+
+const wchar_t kLineBehindMessage[] = L"串口尚未发完之前的数据，请稍后再发送";
+
+}  // namespace
 
 void CLumetraDlg::OnBnClickedSend()
 {
@@ -11,7 +18,14 @@ void CLumetraDlg::OnBnClickedSend()
 
     // The port object copies the bytes for its overlapped write, so they may go when this returns.
     const std::string bytes = EncodeSendText(m_strSend);
-    m_Comm.Write(bytes.data(), static_cast<DWORD>(bytes.size()));
+    const DWORD nBytes = static_cast<DWORD>(bytes.size());
+    // A tick reaches this only with nothing pending, so only clicks are ever refused; the text
+    // stays for a later click.
+    if (!ClickMaySend(m_Comm.PendingWriteBytes(), nBytes)) {
+        ReportError(kLineBehindMessage);
+        return;
+    }
+    m_Comm.Write(bytes.data(), nBytes);
 
     if (m_bClearAfterSend) {
         m_strSend.Empty();
@@ -47,9 +61,11 @@ void CLumetraDlg::OnTimer(UINT_PTR nIDEvent)
     // stack another exchange and another message.
     if (nIDEvent == CYCLIC_SEND_TIMER && !m_bReadingControls) {
         // The box is the switch: a tick that finds it unticked ends cyclic sending, unsent.
+        // A tick that finds the line still taking an earlier send sends nothing (not even an
+        // exchange): cyclic sends never queue behind a line slower than the interval.
         if (!ReadCyclicSendBox()) {
             KillTimer(CYCLIC_SEND_TIMER);
-        } else {
+        } else if (TickMaySend(m_Comm.PendingWriteBytes())) {
             m_bControlsRefused = false;
             OnBnClickedSend();
             // A refused interval entry is replaced by the interval last taken: left empty, it

@@ -97,9 +97,22 @@ std::wstring LumetraWindow::ReceiveStart(size_t nMaxChars, DWORD timeoutMs) cons
     return std::wstring(buffer.data(), copied < buffer.size() ? copied : nMaxChars);
 }
 
+bool LumetraWindow::SetControlText(int nID, const std::wstring& text, DWORD timeoutMs) const
+{
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(Control(nID), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL,
+                                 timeoutMs, &result) != 0;
+}
+
 void LumetraWindow::Click(int nID) const
 {
     ::PostMessageW(m_hDlg, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED), reinterpret_cast<LPARAM>(Control(nID)));
+}
+
+void LumetraWindow::ClickCheckBox(int nID, bool bChecked) const
+{
+    ::PostMessageW(Control(nID), BM_SETCHECK, bChecked ? BST_CHECKED : BST_UNCHECKED, 0);
+    Click(nID);
 }
 
 std::wstring LumetraWindow::ErrorBoxText() const

@@ -16,6 +16,8 @@ public:
     static constexpr int kReceive = IDC_RECEIVE_EDIT;
     static constexpr int kSend = IDC_SEND_EDIT;
     static constexpr int kClearReceive = IDC_CLEAR_RECEIVE;
+    static constexpr int kCyclicSend = IDC_CYCLIC_SEND;
+    static constexpr int kInterval = IDC_INTERVAL_EDIT;
     static constexpr int kMainDialogTemplate = IDD_LUMETRA_DIALOG;
 
     // The main window once it is shown, waiting up to timeoutMs; null when it did not appear.
@@ -34,8 +36,12 @@ public:
     // Up to nMaxChars characters from the start of the receive area's text, which is the start of
     // its first line; empty when it did not answer within timeoutMs.
     std::wstring ReceiveStart(size_t nMaxChars, DWORD timeoutMs) const;
+    // Replaces a control's text (WM_SETTEXT); false when the window did not answer within timeoutMs.
+    bool SetControlText(int nID, const std::wstring& text, DWORD timeoutMs) const;
     // Posts BN_CLICKED of button nID to the dialog, as a click does.
     void Click(int nID) const;
+    // Sets check box nID to bChecked and posts its BN_CLICKED, as a click that leaves it so does.
+    void ClickCheckBox(int nID, bool bChecked) const;
     // The text of an error message box the program shows, or empty when there is none.
     std::wstring ErrorBoxText() const;
 

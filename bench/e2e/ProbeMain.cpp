@@ -15,6 +15,10 @@
 //                                                 and when all of it is shown; see MeasureReceive
 //   lumetra-probe display-limit <Lumetra.exe> <stream file>
 //                                                 the receive area's own ceiling; see DisplayLimit.h
+//   lumetra-probe cyclic-send <bytes> <interval ms>
+//                                                 types a text of <bytes> letters and the interval,
+//                                                 and ticks 指令循环发送
+//   lumetra-probe untick                          unticks 指令循环发送
 #include "DisplayLimit.h"
 #include "FileBytes.h"
 #include "LumetraWindow.h"
@@ -159,6 +163,31 @@ int DisplayLimit(const std::wstring& lumetraExe, const std::wstring& streamFile)
     return 0;
 }
 
+int CyclicSend(unsigned long nBytes, unsigned long nIntervalMs)
+{
+    HWND hDlg = nullptr;
+    if (!FindWindowOrSay(hDlg))
+        return 1;
+    const LumetraWindow window(hDlg);
+    std::wstring text;
+    for (unsigned long i = 0; i < nBytes; ++i)
+        text += static_cast<wchar_t>(L'a' + i % 26);
+    if (!window.SetControlText(LumetraWindow::kSend, text, kAnswerMs)
+        || !window.SetControlText(LumetraWindow::kInterval, std::to_wstring(nIntervalMs), kAnswerMs))
+        return Fail("the window did not take the send text or the interval");
+    window.ClickCheckBox(LumetraWindow::kCyclicSend, true);
+    return 0;
+}
+
+int Untick()
+{
+    HWND hDlg = nullptr;
+    if (!FindWindowOrSay(hDlg))
+        return 1;
+    LumetraWindow(hDlg).ClickCheckBox(LumetraWindow::kCyclicSend, false);
+    return 0;
+}
+
 // A byte count, a stream offset or a number of seconds from the command line; 0 when the text is
 // not a whole decimal number.
 unsigned long NumberArgument(const wchar_t* text)
@@ -171,7 +200,7 @@ int Usage()
 {
     std::fprintf(stderr, "usage: lumetra-probe pattern <file> <bytes> [<offset>] | connect | click-clear <wait s>"
                          " | receive <stream file> <offset> <go file> [<file> <copy at a quarter> <copy at the end>]"
-                         " | display-limit <Lumetra.exe> <stream file>\n");
+                         " | display-limit <Lumetra.exe> <stream file> | cyclic-send <bytes> <interval ms> | untick\n");
     return 2;
 }
 
@@ -192,5 +221,9 @@ int wmain(int argc, wchar_t** argv)
     }
     if (command == L"display-limit" && argc == 4)
         return DisplayLimit(argv[2], argv[3]);
+    if (command == L"cyclic-send" && argc == 4)
+        return CyclicSend(NumberArgument(argv[2]), NumberArgument(argv[3]));
+    if (command == L"untick" && argc == 2)
+        return Untick();
     return Usage();
 }
