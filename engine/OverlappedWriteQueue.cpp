@@ -158,10 +158,15 @@ bool OverlappedWriteQueue::Issue(ISerialPortApi& api, HANDLE hPort, const void* 
     return Start(pRecord, pWritten);
 }
 
-DWORD OverlappedWriteQueue::Outstanding()
+DWORD OverlappedWriteQueue::OutstandingBytes()
 {
     CriticalSectionGuard guard(m_cs);
-    return static_cast<DWORD>(m_waiting.size()) + (m_pInFlight ? 1 : 0);
+    if (!m_hWait && !m_bClosing)
+        Advance(); // as in Issue: without a wait nobody else would move the chain on
+    DWORD cbOutstanding = m_pInFlight ? m_pInFlight->cbData : 0;
+    for (const Record* pRecord : m_waiting)
+        cbOutstanding += pRecord->cbData;
+    return cbOutstanding;
 }
 
 bool OverlappedWriteQueue::Finish(DWORD dwWaitMs)

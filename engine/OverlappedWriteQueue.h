@@ -35,8 +35,10 @@ public:
     // dropped and the next one goes ahead; nobody is left to hear of it.
     bool Issue(ISerialPortApi& api, HANDLE hPort, const void* pSource, DWORD n, DWORD* pWritten);
 
-    // Writes not yet completed: the one in flight and those waiting behind it.
-    DWORD Outstanding();
+    // Bytes of the writes not yet completed: the one in flight, counted whole until it
+    // completes, and those waiting behind it. Reaps a finished write first when no wait watches
+    // it, so a write that has ended never counts.
+    DWORD OutstandingBytes();
 
     // Ends the queue's work on the port before it is closed: stops the chain, discards the
     // writes still waiting (their bytes never reached the port; a close purges anyway), cancels

@@ -181,6 +181,12 @@ public:
     // in the driver. A direct read with none queued waits for the read time-out.
     bool HasBytesToRead();
     DWORD Write(const void* pSource, DWORD n);
+    // Bytes that Write has handed to the port on the direct road (MODE_TX_BUFFER clear) and the
+    // port has not finished: the write in flight, counted whole until it completes (or its write
+    // time-out ends it), and those waiting their turn behind it. 0 once the port has taken every
+    // write, and after Close. A caller that must not run ahead of the line asks this before
+    // writing. With MODE_TX_BUFFER the bytes wait in TransmitBuffer() instead. Any thread.
+    DWORD PendingWriteBytes() { return m_directWrites.OutstandingBytes(); }
 
     bool IsOpen() const { return m_hPort != INVALID_HANDLE_VALUE; }
     int PortNumber() const { return m_nPort; }

@@ -188,7 +188,7 @@ void CSerialLink::Close(DWORD dwWait)
     {
         // Direct writes still waiting their turn are part of the output to flush: let the queue
         // hand them to the port first (bounded; the port may no longer take data).
-        WaitWhileShrinking([this] { return m_directWrites.Outstanding(); }, [] { return true; });
+        WaitWhileShrinking([this] { return m_directWrites.OutstandingBytes(); }, [] { return true; });
         m_pApi->FlushFileBuffers(m_hPort);
     }
     FinishDirectWritesOnClose();

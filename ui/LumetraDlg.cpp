@@ -112,6 +112,11 @@ BOOL CLumetraDlg::ReadControls()
     return bRead;
 }
 
+void CLumetraDlg::ReportError(LPCWSTR pszMessage)
+{
+    MessageBox(pszMessage, L"错误", MB_OK);
+}
+
 // Enter: the dialog ends only after a successful exchange, guarded like the handlers' ones.
 void CLumetraDlg::OnOK()
 {

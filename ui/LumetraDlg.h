@@ -55,6 +55,8 @@ protected:
     void TrimReceiveText();
     BOOL ReadControls();
     BOOL ReadCyclicSendBox();
+    // A failure the user must see: a message box with the caption "错误", an OK button, no icon.
+    void ReportError(LPCWSTR pszMessage);
 
     // The receive road's steps beyond the area (LumetraDlgOptions.cpp). Every chunk read, shown
     // or not: counted and logged exactly as read.

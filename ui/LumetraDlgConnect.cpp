@@ -7,7 +7,6 @@ namespace {
 
 const wchar_t kConnectCaption[] = L"连接";
 const wchar_t kDisconnectCaption[] = L"断开";
-const wchar_t kErrorCaption[] = L"错误";
 
 // Announces the connection state to the application's main window; nothing handles it there.
 void SendToMainWindow(UINT message, WPARAM wParam)
@@ -37,7 +36,7 @@ void CLumetraDlg::OnBnClickedConnect()
     } else {
         CString strMessage;
         strMessage.Format(L"打开COM%d口失败!", nPort);
-        MessageBox(strMessage, kErrorCaption, MB_OK);
+        ReportError(strMessage);
     }
     ConfigurePort();
 }
@@ -53,7 +52,7 @@ void CLumetraDlg::ConfigurePort()
         && m_Comm.ApplyPortState(*pState))
         return;
 
-    MessageBox(L"配置串口失败", kErrorCaption, MB_OK);
+    ReportError(L"配置串口失败");
     m_Comm.Close(CSerialLink::STOP_WAIT);
     m_receiveFormatter.Interrupt();
     SendDlgItemMessage(IDC_CONNECT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kConnectCaption));

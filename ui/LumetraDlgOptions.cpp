@@ -10,7 +10,6 @@
 
 namespace {
 
-const wchar_t kErrorCaption[] = L"错误";
 const wchar_t kLogFileFilter[] = L"记录文件 (*.log)|*.log|所有文件 (*.*)|*.*||";
 
 CString CounterText(LPCWSTR pszLabel, ULONGLONG nCount)
@@ -51,7 +50,7 @@ void CLumetraDlg::RefreshOptions()
         return;
     // Stopped before the box: notifications dispatched by its loop find nothing more to report.
     StopSessionLog();
-    MessageBox(LogErrorText(L"写入记录文件“%s”失败，记录已停止：%s", error), kErrorCaption, MB_OK);
+    ReportError(LogErrorText(L"写入记录文件“%s”失败，记录已停止：%s", error));
 }
 
 void CLumetraDlg::ApplyReceiveOptions()
@@ -95,7 +94,7 @@ bool CLumetraDlg::ComposeSend(std::string& bytes)
     strMessage.Format(error.bUnpaired ? L"十六进制发送：第 %u 个字符“%s”缺少配对的另一位数字，未发送。"
                                       : L"十六进制发送：第 %u 个字符“%s”不是十六进制数字，未发送。",
                       static_cast<unsigned>(error.nPosition), error.strCharacter.c_str());
-    MessageBox(strMessage, kErrorCaption, MB_OK);
+    ReportError(strMessage);
     // The character is selected in the send text, ready to be corrected.
     CWnd* pSend = GetDlgItem(IDC_SEND_EDIT);
     pSend->SendMessage(EM_SETSEL, error.nIndex, error.nIndex + error.strCharacter.size());
@@ -145,7 +144,7 @@ void CLumetraDlg::OnBnClickedLogToFile()
     SessionLogError error;
     if (!m_sessionLog.Open(strPath, error)) {
         StopSessionLog();
-        MessageBox(LogErrorText(L"无法创建记录文件“%s”：%s", error), kErrorCaption, MB_OK);
+        ReportError(LogErrorText(L"无法创建记录文件“%s”：%s", error));
     }
 }
 

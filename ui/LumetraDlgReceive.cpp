@@ -2,7 +2,12 @@
 // ReceiveTextTrim.h), the pause option and the clear button.
 #include "ui/LumetraDlg.h"
 
+#include "ui/ReceiveLongRuns.h"
 #include "ui/ReceiveTextTrim.h"
+
+// Received text always leaves the trim a line start within reach.
+static_assert(kReceiveLongestRun + 2 < (kReceiveTextBound - kReceiveTextKeep) / 2,
+              "a run of received text must be shorter than the stretch a trim looks over");
 
 namespace {
 // Most chunks one receive notification shows in one refresh of the receive area.
@@ -53,7 +58,8 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
         // user can read and select in it.
         if (m_bPauseDisplay)
             continue;
-        m_strReceive += received.c_str();
+        m_strReceive += BreakReceiveLongRuns(m_strReceive.GetString(),
+                                             static_cast<size_t>(m_strReceive.GetLength()), received).c_str();
         TrimReceiveText();
         ScrollReceiveToEnd();
         // The control holds the start of the text, so the refresh appends the new tail, which

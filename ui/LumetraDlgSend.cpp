@@ -1,6 +1,14 @@
 // The send area: the typed text sent once or on the cyclic-send timer.
 #include "ui/LumetraDlg.h"
 
+#include "ui/SendBacklog.h"
+
+namespace {
+
+const wchar_t kLineBehindMessage[] = L"串口尚未发完之前的数据，请稍后再发送";
+
+}  // namespace
+
 void CLumetraDlg::OnBnClickedSend()
 {
     if (!m_Comm.IsOpen())
@@ -11,6 +19,12 @@ void CLumetraDlg::OnBnClickedSend()
     std::string bytes;
     if (!ComposeSend(bytes))   // bad hex text: the user has been told, the text stays
         return;
+    // A tick reaches this only with nothing pending, so only clicks are ever refused; the text
+    // stays for a later click.
+    if (!ClickMaySend(m_Comm.PendingWriteBytes(), static_cast<DWORD>(bytes.size()))) {
+        ReportError(kLineBehindMessage);
+        return;
+    }
     WriteSendBytes(bytes);
 
     if (m_bClearAfterSend) {
@@ -47,9 +61,11 @@ void CLumetraDlg::OnTimer(UINT_PTR nIDEvent)
     // stack another exchange and another message.
     if (nIDEvent == CYCLIC_SEND_TIMER && !m_bReadingControls) {
         // The box is the switch: a tick that finds it unticked ends cyclic sending, unsent.
+        // A tick that finds the line still taking an earlier send sends nothing (not even an
+        // exchange): cyclic sends never queue behind a line slower than the interval.
         if (!ReadCyclicSendBox()) {
             KillTimer(CYCLIC_SEND_TIMER);
-        } else {
+        } else if (TickMaySend(m_Comm.PendingWriteBytes())) {
             m_bControlsRefused = false;
             OnBnClickedSend();
             // A refused interval entry is replaced by the interval last taken: left empty, it

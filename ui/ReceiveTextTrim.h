@@ -15,10 +15,12 @@ constexpr size_t kReceiveTextKeep = 1024 * 1024;
 constexpr size_t kReceiveTextBound = kReceiveTextKeep + kReceiveTextKeep / 8;
 
 // How many characters to drop from the front of a text of nLength characters (0 while it is
-// within nBound). The cut follows a line break (LF, or a CR not followed by LF) and keeps at least
-// the last nKeep characters; a text with no line break in the last half of the stretch it may
-// drop is cut there at a character boundary instead (never between the two units of a surrogate
-// pair or between CR and LF), so that every trim drops at least half of that stretch.
+// within nBound). The cut follows an LF, the only place where the edit control starts a line:
+// cutting anywhere else makes it lay out the whole rest of that line anew, row by row, which on
+// a long line takes minutes. It keeps at least the last nKeep characters and is looked for back
+// over half the stretch it may drop, so every trim drops at least that half. With no LF there
+// (text typed or pasted as one long line; received text gets line breaks, see
+// ReceiveLongRuns.h) nothing is dropped until one comes within reach.
 // Requires 0 < nKeep < nBound.
 size_t ReceiveTextTrimLength(LPCWSTR pszText, size_t nLength, size_t nKeep = kReceiveTextKeep,
                              size_t nBound = kReceiveTextBound);

@@ -118,6 +118,13 @@ std::wstring LumetraWindow::ReceiveStart(size_t nMaxChars, DWORD timeoutMs) cons
     return std::wstring(buffer.data(), copied < buffer.size() ? copied : nMaxChars);
 }
 
+bool LumetraWindow::SetControlText(int nID, const std::wstring& text, DWORD timeoutMs) const
+{
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(Control(nID), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL,
+                                 timeoutMs, &result) != 0;
+}
+
 void LumetraWindow::Click(int nID) const
 {
     ::PostMessageW(m_hDlg, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED), reinterpret_cast<LPARAM>(Control(nID)));
@@ -154,6 +161,12 @@ void LumetraWindow::AnswerFileDialog(HWND hFileDialog, const std::wstring& path,
             ::SendMessageTimeoutW(hName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, timeoutMs, &result);
     }
     ::PostMessageW(hFileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+void LumetraWindow::ClickCheckBox(int nID, bool bChecked) const
+{
+    ::PostMessageW(Control(nID), BM_SETCHECK, bChecked ? BST_CHECKED : BST_UNCHECKED, 0);
+    Click(nID);
 }
 
 std::wstring LumetraWindow::ErrorBoxText() const

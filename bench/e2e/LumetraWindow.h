@@ -19,6 +19,8 @@ public:
     static constexpr int kHexDisplay = IDC_HEX_DISPLAY;
     static constexpr int kReceiveCount = IDC_RECEIVE_COUNT;
     static constexpr int kLogToFile = IDC_LOG_TO_FILE;
+    static constexpr int kCyclicSend = IDC_CYCLIC_SEND;
+    static constexpr int kInterval = IDC_INTERVAL_EDIT;
     static constexpr int kMainDialogTemplate = IDD_LUMETRA_DIALOG;
 
     // The main window once it is shown, waiting up to timeoutMs; null when it did not appear.
@@ -37,11 +39,14 @@ public:
     // Up to nMaxChars characters from the start of the receive area's text, which is the start of
     // its first line; empty when it did not answer within timeoutMs.
     std::wstring ReceiveStart(size_t nMaxChars, DWORD timeoutMs) const;
+    // Replaces a control's text (WM_SETTEXT); false when the window did not answer within timeoutMs.
+    bool SetControlText(int nID, const std::wstring& text, DWORD timeoutMs) const;
     // Posts BN_CLICKED of button nID to the dialog, as a click does.
     void Click(int nID) const;
-    // Ticks or unticks a check box and tells the dialog as a click does; returns once the
-    // dialog has handled the click, or after timeoutMs (false). For a click that opens a dialog
-    // or a message box, pass a short time-out and look for the box.
+    // Sets check box nID to bChecked and posts its BN_CLICKED, as a click that leaves it so does.
+    void ClickCheckBox(int nID, bool bChecked) const;
+    // The same click sent instead of posted: returns once the dialog has handled it (true), or
+    // after timeoutMs (false). Not for a click whose handler shows a box.
     bool SetCheck(int nID, bool bChecked, DWORD timeoutMs) const;
     bool IsChecked(int nID, DWORD timeoutMs) const;
     // The text of an error message box the program shows, or empty when there is none.

@@ -22,6 +22,10 @@
 //                                                 as a click does, and waits until it is handled
 //   lumetra-probe log-to-file <file>              ticks 记录到文件 and answers the save dialog with
 //                                                 the file; waits until the box shows logging
+//   lumetra-probe cyclic-send <bytes> <interval ms>
+//                                                 types a text of <bytes> letters and the interval,
+//                                                 and ticks 指令循环发送
+//   lumetra-probe untick                          unticks 指令循环发送
 #include "DisplayLimit.h"
 #include "FileBytes.h"
 #include "LumetraWindow.h"
@@ -183,7 +187,7 @@ int LogToFile(const std::wstring& file)
         return 1;
     const LumetraWindow window(hDlg);
     const Stopwatch clock;
-    window.SetCheck(LumetraWindow::kLogToFile, true, 100);   // returns when the dialog is up
+    window.ClickCheckBox(LumetraWindow::kLogToFile, true);
     HWND hFileDialog = nullptr;
     while (clock.ElapsedMs() < kAnswerMs && (hFileDialog = window.FileDialog()) == nullptr)
         ::Sleep(20);
@@ -205,6 +209,31 @@ int LogToFile(const std::wstring& file)
     return Fail("记录到文件 did not stay ticked after the save dialog");
 }
 
+int CyclicSend(unsigned long nBytes, unsigned long nIntervalMs)
+{
+    HWND hDlg = nullptr;
+    if (!FindWindowOrSay(hDlg))
+        return 1;
+    const LumetraWindow window(hDlg);
+    std::wstring text;
+    for (unsigned long i = 0; i < nBytes; ++i)
+        text += static_cast<wchar_t>(L'a' + i % 26);
+    if (!window.SetControlText(LumetraWindow::kSend, text, kAnswerMs)
+        || !window.SetControlText(LumetraWindow::kInterval, std::to_wstring(nIntervalMs), kAnswerMs))
+        return Fail("the window did not take the send text or the interval");
+    window.ClickCheckBox(LumetraWindow::kCyclicSend, true);
+    return 0;
+}
+
+int Untick()
+{
+    HWND hDlg = nullptr;
+    if (!FindWindowOrSay(hDlg))
+        return 1;
+    LumetraWindow(hDlg).ClickCheckBox(LumetraWindow::kCyclicSend, false);
+    return 0;
+}
+
 // A byte count, a stream offset or a number of seconds from the command line; 0 when the text is
 // not a whole decimal number.
 unsigned long NumberArgument(const wchar_t* text)
@@ -217,7 +246,8 @@ int Usage()
 {
     std::fprintf(stderr, "usage: lumetra-probe pattern <file> <bytes> [<offset>] | connect | click-clear <wait s>"
                          " | receive[-hex] <stream file> <offset> <go file> [<file> <copy at a quarter> <copy at the end>]"
-                         " | display-limit <Lumetra.exe> <stream file> | tick <control id> <0|1> | log-to-file <file>\n");
+                         " | display-limit <Lumetra.exe> <stream file> | tick <control id> <0|1> | log-to-file <file>"
+                         " | cyclic-send <bytes> <interval ms> | untick\n");
     return 2;
 }
 
@@ -243,5 +273,9 @@ int wmain(int argc, wchar_t** argv)
         return Tick(static_cast<int>(NumberArgument(argv[2])), NumberArgument(argv[3]) != 0);
     if (command == L"log-to-file" && argc == 3)
         return LogToFile(argv[2]);
+    if (command == L"cyclic-send" && argc == 4)
+        return CyclicSend(NumberArgument(argv[2]), NumberArgument(argv[3]));
+    if (command == L"untick" && argc == 2)
+        return Untick();
     return Usage();
 }

@@ -322,6 +322,37 @@ TEST_F(SerialLinkIo, DirectWritesReachThePortOneAtATimeInIssueOrder)
     EXPECT_EQ(pieces[0] + pieces[1] + pieces[2] + "tail", device.Output());
 }
 
+// What the direct road still holds for the line, for callers that must not run ahead of it: the
+// write in flight counted whole until it completes, and those waiting behind it. The chain moves
+// on by itself, so the count falls without another Write.
+TEST_F(SerialLinkIo, PendingWriteBytesIsWhatThePortHasNotFinished)
+{
+    OpenWithMode(OVERLAPPED_ONLY);
+    auto pendingFallsTo = [this](DWORD expected) {
+        const DWORD start = ::GetTickCount();
+        while (link.PendingWriteBytes() != expected && ::GetTickCount() - start < 5000)
+            ::Sleep(1);
+        return link.PendingWriteBytes() == expected;
+    };
+    EXPECT_EQ(4u, link.Write("done", 4));
+    EXPECT_EQ(0u, link.PendingWriteBytes()) << "finished at once";
+
+    device.SetWritesPend(true);
+    link.Write(Pattern(100).data(), 100);
+    EXPECT_EQ(100u, link.PendingWriteBytes());
+    link.Write(Pattern(200).data(), 200);
+    EXPECT_EQ(300u, link.PendingWriteBytes());
+    device.CompletePendingWrites();
+    EXPECT_TRUE(pendingFallsTo(200)) << "the second is in flight";
+    device.CompletePendingWrites();
+    EXPECT_TRUE(pendingFallsTo(0));
+
+    link.Write(Pattern(50).data(), 50);
+    link.Write(Pattern(60).data(), 60);
+    link.Close(500);
+    EXPECT_EQ(0u, link.PendingWriteBytes()) << "Close ends them";
+}
+
 // A close that flushes sends the direct writes still waiting their turn before it flushes: they
 // are output the caller handed over, not pending work to abort.
 TEST(SerialLinkFlushOnClose, SendsWaitingDirectWritesBeforeTheFlush)

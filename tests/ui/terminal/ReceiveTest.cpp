@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tests/support/ResponsivenessProbe.h"
+#include "ui/ReceiveLongRuns.h"
 #include "ui/ReceiveTextTrim.h"
 
 namespace {
@@ -228,6 +230,43 @@ TEST_F(TerminalTest, LongTextLosesItsOldestLinesAndKeepsFollowingTheData)
     EXPECT_EQ(static_cast<DWORD>(view.nLength), view.nSelStart);
     EXPECT_LT(view.nCaretLine, view.nFirstVisible + view.nVisibleLines) << "the end in view";
     EXPECT_GE(view.nCaretLine, view.nFirstVisible);
+}
+
+// Text without line feeds past the bound: the trim cuts only after an LF, since a cut inside a
+// line makes the edit control lay out the rest of that line anew (seconds for lines ended by CR
+// alone, hours for a megabyte without LF), and the area shows a line break where received text
+// would continue a run that is already too long.
+TEST_F(TerminalTest, TextWithoutLineFeedsPastTheBoundKeepsTheWindowAnswering)
+{
+    Connect(kFirstCom);
+    // Lines ended by CR LF, but by CR alone over 16 K around where a trim would keep exactly the
+    // kept length, then a run without LF as long as the area lets received text make.
+    const size_t nKeptStart = kReceiveTextBound - kReceiveTextKeep;
+    std::wstring shown;
+    char szLine[80];
+    for (int i = 0; shown.size() + 64 + kReceiveLongestRun <= kReceiveTextBound; ++i) {
+        const bool bCrAlone = shown.size() + 8192 >= nKeptStart && shown.size() < nKeptStart + 8192;
+        std::snprintf(szLine, sizeof szLine, "%08d %-53s%s", i, "lines", bCrAlone ? "\r" : "\r\n");
+        shown += std::wstring(szLine, szLine + std::strlen(szLine));
+    }
+    shown.append(kReceiveTextBound - shown.size(), L'7');
+    Host().SetText(IDC_RECEIVE_EDIT, shown);
+
+    const std::string sent = "12345 67890 ";
+    const std::wstring expected = shown + L"\r\n" + std::wstring(sent.begin(), sent.end());
+    testsupport::ResponsivenessProbe probe(Host().Window(), 50, 1000);
+    ASSERT_TRUE(Peer(kFirstCom).Send(sent));
+    const bool bShown = dialog_host::WaitUntil([&] { const std::wstring text = ReceiveText();
+        return text.size() >= 14 && text.compare(text.size() - 14, 14, expected, expected.size() - 14, 14) == 0; }, kWaitMs);
+    probe.Stop();
+    EXPECT_TRUE(bShown) << "the area ends with a line break and the text sent";
+    EXPECT_EQ(0, probe.Unanswered());
+    EXPECT_LT(probe.WorstMs(), 1000.0);
+
+    const std::wstring text = ReceiveText();
+    ASSERT_LT(text.size(), expected.size()) << "trimmed";
+    EXPECT_TRUE(expected.compare(expected.size() - text.size(), text.size(), text) == 0) << "a tail of it";
+    EXPECT_EQ(L'\n', expected[expected.size() - text.size() - 1]) << "starting after an LF";
 }
 
 TEST_F(TerminalTest, StaleNotificationChangesNothing)

@@ -2,9 +2,51 @@
 // cyclic-send timer.
 #include "tests/ui/terminal/TerminalFixture.h"
 
+#include <optional>
+
+#include "ui/SendBacklog.h"
+
 namespace {
 
 const DWORD kQuietMs = 300;   // the line counts as quiet after this long without a byte
+
+// A send of 4 KiB: a few of them fill the null-modem pair's own buffers (about 31 KB), so a peer
+// end that nobody reads stalls the line.
+const size_t kLongSendBytes = 4096;
+
+std::wstring LongSendText()
+{
+    std::wstring text;
+    for (size_t i = 0; i < kLongSendBytes; ++i)
+        text += static_cast<wchar_t>(L'a' + i % 26);
+    return text;
+}
+
+DWORD PendingWriteBytes(DialogHost<TerminalDlg>& host)
+{
+    return host.Invoke([](TerminalDlg& dlg) { return dlg.m_Comm.PendingWriteBytes(); });
+}
+
+DWORD BytesWritten(DialogHost<TerminalDlg>& host)
+{
+    return host.Invoke([](TerminalDlg& dlg) { return dlg.m_Comm.BytesWritten(); });
+}
+
+// The line has stalled once a write stays pending and nothing more has been handed to the port
+// for nQuietMs (a write can also pend for a moment while the pair is still passing bytes on).
+bool WaitForStall(DialogHost<TerminalDlg>& host, DWORD nQuietMs, DWORD nTimeLimitMs)
+{
+    DWORD nLast = BytesWritten(host);
+    ULONGLONG nSince = ::GetTickCount64();
+    return dialog_host::WaitUntil([&] {
+        const DWORD nNow = BytesWritten(host);
+        if (nNow != nLast || PendingWriteBytes(host) == 0) {
+            nLast = nNow;
+            nSince = ::GetTickCount64();
+        }
+        return ::GetTickCount64() - nSince >= nQuietMs;
+    }, nTimeLimitMs);
+}
 
 TEST_F(TerminalTest, TypedTextIsSentExactlyWithNothingAdded)
 {
@@ -41,6 +83,63 @@ TEST_F(TerminalTest, SendsInQuickSuccessionArriveWholeAndInOrder)
     });
     const std::string expected = std::string(first.begin(), first.end()) + "\xD6\xD0\xCE\xC4\r\n";
     EXPECT_EQ(expected, Peer(kFirstCom).Receive(expected.size(), kWaitMs));
+}
+
+// Nothing reads the peer until cyclic sending is unticked: the pair's buffers fill and one write
+// stays pending. Ticks that find it still going out send nothing, so after the untick the peer
+// gets what the buffers held and the send the line was on, and no more.
+TEST_F(TerminalTest, CyclicSendOnAStalledLineQueuesNothingBehindIt)
+{
+    Connect(kFirstCom);
+    StartCyclicSend(LongSendText(), L"10");
+    ASSERT_TRUE(WaitForStall(Host(), kQuietMs, kWaitMs)) << "ticks kept handing sends to a stalled line";
+    const DWORD nHeld = BytesWritten(Host());   // the buffers' bytes and the send under way
+    EXPECT_FALSE(dialog_host::WaitUntil([&] { return BytesWritten(Host()) > nHeld + kLongSendBytes; }, 1000))
+        << "ticks queued sends behind the stalled line";   // its length is the point: 100 ticks
+    EXPECT_EQ(kLongSendBytes, PendingWriteBytes(Host())) << "only the send under way";
+    Host().Click(IDC_CYCLIC_SEND);
+
+    const std::string received = Peer(kFirstCom).ReceiveUntilQuiet(kQuietMs, kWaitMs);
+    EXPECT_LE(received.size(), nHeld + kLongSendBytes);
+    EXPECT_EQ(BytesWritten(Host()), received.size()) << "every send handed over arrived";
+    EXPECT_EQ(0u, received.size() % kLongSendBytes) << "whole sends only";
+}
+
+// Clicks on a stalled line pile up sends until more than the bound (64 KiB) waits; the next click
+// says why it sends nothing and keeps the text, even with "发送完自动清空" ticked.
+TEST_F(TerminalTest, ClickWhileTheLineIsFarBehindIsRefusedAndKeepsTheText)
+{
+    Connect(kFirstCom);
+    Host().Click(IDC_CLEAR_AFTER_SEND);
+    std::optional<dialog_host::ShownBox> box;
+    size_t nSent = 0;
+    while (!box && nSent < 100) {   // the bound and the pair's buffers take about 25 sends
+        Host().SetText(IDC_SEND_EDIT, LongSendText());
+        auto click = Host().ClickAsync(IDC_SEND);
+        ASSERT_TRUE(dialog_host::WaitUntil([&] { return DialogHostBase::Wait(click, 0) || Host().FindOwnedBox(); }, kWaitMs));
+        if (DialogHostBase::Wait(click, 0)) {
+            ++nSent;
+            continue;
+        }
+        HWND hWndBox = Host().FindOwnedBox();
+        box = testsupport::ReadBox(hWndBox);
+        EXPECT_NE(nullptr, ::GetDlgItem(hWndBox, IDOK));
+        EXPECT_EQ(nullptr, ::GetDlgItem(hWndBox, IDCANCEL));
+        ASSERT_TRUE(DialogHostBase::PressOk(hWndBox));
+        ASSERT_TRUE(Host().Wait(click));
+    }
+    ASSERT_TRUE(box.has_value()) << "no click was refused";
+    EXPECT_EQ(L"错误", box->caption);
+    EXPECT_EQ(L"串口尚未发完之前的数据，请稍后再发送", box->text);
+    EXPECT_EQ(0u, box->nIconStyle);
+    EXPECT_EQ(LongSendText(), Host().Text(IDC_SEND_EDIT));
+    const DWORD nPending = PendingWriteBytes(Host());
+    EXPECT_GT(nPending, kSendBacklogBound) << "refused only past the bound";
+    EXPECT_LE(nPending, kSendBacklogBound + kLongSendBytes);
+
+    // The sends accepted all arrive once the peer reads again; the refused one never does.
+    const std::string received = Peer(kFirstCom).ReceiveUntilQuiet(kQuietMs, kWaitMs);
+    EXPECT_EQ(nSent * kLongSendBytes, received.size());
 }
 
 TEST_F(TerminalTest, EmptyTextSendsNothing)

@@ -1,0 +1,25 @@
+// Received text that never sends a line feed (readings separated by blanks, lines ended by CR
+// alone, a stream of digits) would make the receive area one endless line. The edit control
+// starts a line only after an LF, and both the trim (ReceiveTextTrim.h), which needs a line start
+// within reach, and the cost of that trim, which grows with the line it cuts before, depend on
+// lines of a bounded length. So the area shows a line break where received text would make a run
+// without LF longer than kReceiveLongestRun. Only what is shown changes, not the bytes read.
+// A function of values, so the breaks can be checked on any text without a window.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include <windows.h>
+
+// Longer than any ordinary line of text, short enough that a trim cutting before such a line
+// stays within tens of milliseconds under Wine.
+constexpr size_t kReceiveLongestRun = 4096;
+
+// The text to append to a receive area that shows pszShown (nShown characters), with CR LF
+// inserted before every character that would make a run without LF longer than nLongest. The run
+// the area already ends with counts, typed text included. No break goes inside a surrogate pair
+// or, within the text, between CR and LF (a run ending in such a pair may be one unit longer);
+// a character of a double-byte code page is one unit once decoded, so it is never split.
+std::wstring BreakReceiveLongRuns(LPCWSTR pszShown, size_t nShown, const std::wstring& text,
+                                  size_t nLongest = kReceiveLongestRun);
