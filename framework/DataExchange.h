@@ -21,6 +21,13 @@
 //   result would exceed it), which avoids re-laying out the whole text; the text that results is
 //   the same as after a full rewrite. Any other change is a full WM_SETTEXT, which (edit control
 //   behaviour) puts the caret at the start and scrolls to the top. Both clear the modified flag.
+//   A multi-line edit's text can be long (a log, a terminal's receive area), so the window
+//   remembers what its exchanges last wrote to each one (CExchangedEditTexts): while the control's
+//   modified flag is still clear and its length unchanged, reading and writing take the text from
+//   there instead of fetching it from the control. Typing, pasting and EM_REPLACESEL set the flag,
+//   so the next exchange reads such changes in full. Code that replaces such a control's text
+//   itself with WM_SETTEXT (which clears the flag) by a text of the same length sets the flag
+//   (EM_SETMODIFY TRUE) for the next exchange to see the change.
 // - DDX_Text (int / UINT): decimal text with optional surrounding blanks and, for int, a sign;
 //   a value outside the type's range is rejected like any other bad entry. Writing gives the plain decimal form.
 // - DDX_CBIndex: the combo box's selected index (-1: none); writing selects that index.
@@ -56,6 +63,9 @@ public:
     // (selecting all of an edit's text). Shows no message: the caller has done that.
     void Fail();
     BOOL HasFailed() const { return m_bFailed; }
+
+    // What the window's exchanges last wrote to its multi-line edits.
+    CExchangedEditTexts& EditTexts() { return m_pDlgWnd->m_exchangedEditTexts; }
 
 private:
     BOOL m_bFailed = FALSE;
