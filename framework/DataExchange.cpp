@@ -75,6 +75,17 @@ void SetControlText(CDataExchange* pDX, HWND hWnd, const CString& value)
         ::SetWindowTextW(hWnd, value);
 }
 
+// Selects entry nIndex of a combo box. A drop-down list that already shows it is left alone:
+// selecting it again only repaints the box; a box with an edit part is always set, which also
+// puts the entry's text into the edit part.
+void SelectComboEntry(HWND hWnd, int nIndex)
+{
+    const bool bListOnly = (::GetWindowLongW(hWnd, GWL_STYLE) & 0x3) == CBS_DROPDOWNLIST;
+    if (bListOnly && static_cast<int>(::SendMessageW(hWnd, CB_GETCURSEL, 0, 0)) == nIndex)
+        return;
+    ::SendMessageW(hWnd, CB_SETCURSEL, static_cast<WPARAM>(nIndex), 0);
+}
+
 // Reads "[blanks][sign]digits[blanks]" (ASCII digits) into a value in [minimum, maximum], a 32-bit
 // range around 0.
 bool ParseDecimal(LPCWSTR psz, long long minimum, long long maximum, long long& result)
@@ -207,7 +218,7 @@ void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index)
     if (pDX->m_bSaveAndValidate)
         index = static_cast<int>(::SendMessageW(hWndCtrl, CB_GETCURSEL, 0, 0));
     else
-        ::SendMessageW(hWndCtrl, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SelectComboEntry(hWndCtrl, index);
 }
 
 void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value)
@@ -234,7 +245,7 @@ void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value)
     if (nIndex == CB_ERR)
         SetControlText(pDX, hWndCtrl, value);
     else
-        ::SendMessageW(hWndCtrl, CB_SETCURSEL, static_cast<WPARAM>(nIndex), 0);
+        SelectComboEntry(hWndCtrl, nIndex);
 }
 
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value)
@@ -247,5 +258,6 @@ void DDX_Check(CDataExchange* pDX, int nIDC, int& value)
         return;
     }
     const int state = value == BST_UNCHECKED || value == BST_INDETERMINATE ? value : BST_CHECKED;
-    ::SendMessageW(hWndCtrl, BM_SETCHECK, static_cast<WPARAM>(state), 0);
+    if (static_cast<int>(::SendMessageW(hWndCtrl, BM_GETCHECK, 0, 0)) != state)   // unchanged: no repaint
+        ::SendMessageW(hWndCtrl, BM_SETCHECK, static_cast<WPARAM>(state), 0);
 }

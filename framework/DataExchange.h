@@ -30,7 +30,9 @@
 //   (EM_SETMODIFY TRUE) for the next exchange to see the change.
 // - DDX_Text (int / UINT): decimal text with optional surrounding blanks and, for int, a sign;
 //   a value outside the type's range is rejected like any other bad entry. Writing gives the plain decimal form.
-// - DDX_CBIndex: the combo box's selected index (-1: none); writing selects that index.
+// - DDX_CBIndex: the combo box's selected index (-1: none); writing selects that index. Writing
+//   leaves a drop-down list (CBS_DROPDOWNLIST) that already has it selected alone, as DDX_CBString
+//   and DDX_Check do with a selection or state already shown: rewriting them only repaints them.
 // - DDX_CBString: reading gives the selected entry's text, or the box's own text when nothing is
 //   selected (empty for a drop-down list); writing selects the entry whose whole text equals the
 //   value (case-insensitive, CB_FINDSTRINGEXACT). With no such entry the selection is left as it
