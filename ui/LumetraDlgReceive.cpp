@@ -45,7 +45,8 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
                 m_receiveDecoder.Reset();   // paused bytes are dropped, with any character they end
             else
                 m_receiveHeld += m_receiveDecoder.Decode(chunk, nRead);
-            if (!m_Comm.HasBytesToRead())
+            // A short read took all there was: asking the driver again would cost a round trip.
+            if (nRead < CSerialLink::READ_CHUNK || !m_Comm.HasBytesToRead())
                 break;
         }
     } while ((m_Comm.Mode() & CSerialLink::MODE_RX_BUFFER) != 0 && m_Comm.HasBytesToRead());
