@@ -23,11 +23,10 @@
 //   behaviour) puts the caret at the start and scrolls to the top. Both clear the modified flag.
 //   A multi-line edit's text can be long (a log, a terminal's receive area), so the window
 //   remembers what its exchanges last wrote to each one (CExchangedEditTexts): while the control's
-//   modified flag is still clear and its length unchanged, reading and writing take the text from
+//   modified flag is still clear, its length unchanged and its text not replaced (WM_SETTEXT,
+//   EM_SETHANDLE: the control is subclassed to see them), reading and writing take the text from
 //   there instead of fetching it from the control. Typing, pasting and EM_REPLACESEL set the flag,
-//   so the next exchange reads such changes in full. Code that replaces such a control's text
-//   itself with WM_SETTEXT (which clears the flag) by a text of the same length sets the flag
-//   (EM_SETMODIFY TRUE) for the next exchange to see the change.
+//   so the next exchange reads such changes in full.
 // - DDX_Text (int / UINT): decimal text with optional surrounding blanks and, for int, a sign;
 //   a value outside the type's range is rejected like any other bad entry. Writing gives the plain decimal form.
 // - DDX_CBIndex: the combo box's selected index (-1: none); writing selects that index. Writing

@@ -1,5 +1,11 @@
 #include "framework/ExchangedEditTexts.h"
 
+namespace {
+// Window properties of a watched control: the texts object to tell, and the procedure it had.
+const wchar_t kOwnerProp[] = L"Framework.ExchangedEditTexts";
+const wchar_t kProcProp[] = L"Framework.ExchangedEditTexts.Proc";
+}  // namespace
+
 const CString* CExchangedEditTexts::Unchanged(HWND hWndEdit) const
 {
     for (const auto& entry : m_texts) {
@@ -14,10 +20,17 @@ const CString* CExchangedEditTexts::Unchanged(HWND hWndEdit) const
 
 void CExchangedEditTexts::Remember(HWND hWndEdit, const CString& text)
 {
-    if (CString* pText = Find(hWndEdit))
+    if (CString* pText = Find(hWndEdit)) {
         *pText = text;
-    else
-        m_texts.emplace_back(hWndEdit, text);
+        return;
+    }
+    m_texts.emplace_back(hWndEdit, text);
+    ::SetPropW(hWndEdit, kOwnerProp, this);
+    // Subclassed once for the control's life; it forwards everything to the procedure it had.
+    if (::GetPropW(hWndEdit, kProcProp) == nullptr) {
+        const LONG_PTR pfnOriginal = ::SetWindowLongPtrW(hWndEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchProc));
+        ::SetPropW(hWndEdit, kProcProp, reinterpret_cast<HANDLE>(pfnOriginal));
+    }
 }
 
 void CExchangedEditTexts::Append(HWND hWndEdit, LPCWSTR pszTail)
@@ -36,6 +49,15 @@ void CExchangedEditTexts::Forget(HWND hWndEdit)
     }
 }
 
+void CExchangedEditTexts::Clear()
+{
+    for (const auto& entry : m_texts) {
+        if (::IsWindow(entry.first) && ::GetPropW(entry.first, kOwnerProp) == this)
+            ::RemovePropW(entry.first, kOwnerProp);
+    }
+    m_texts.clear();
+}
+
 CString* CExchangedEditTexts::Find(HWND hWndEdit)
 {
     for (auto& entry : m_texts) {
@@ -43,4 +65,23 @@ CString* CExchangedEditTexts::Find(HWND hWndEdit)
             return &entry.second;
     }
     return nullptr;
+}
+
+// A text replaced by anyone, the exchange included (it remembers its own text again right after),
+// is fetched by the next exchange.
+LRESULT CALLBACK CExchangedEditTexts::WatchProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const WNDPROC pfnOriginal = reinterpret_cast<WNDPROC>(::GetPropW(hWnd, kProcProp));
+    if (message == WM_SETTEXT || message == EM_SETHANDLE) {
+        if (CExchangedEditTexts* pOwner = static_cast<CExchangedEditTexts*>(::GetPropW(hWnd, kOwnerProp)))
+            pOwner->Forget(hWnd);
+    }
+    const LRESULT result = ::CallWindowProcW(pfnOriginal, hWnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        if (CExchangedEditTexts* pOwner = static_cast<CExchangedEditTexts*>(::GetPropW(hWnd, kOwnerProp)))
+            pOwner->Forget(hWnd);
+        ::RemovePropW(hWnd, kOwnerProp);
+        ::RemovePropW(hWnd, kProcProp);
+    }
+    return result;
 }

@@ -148,7 +148,8 @@ TEST(DataExchangeTest, SaveReadsEveryControlIntoItsMember)
 }
 
 // What the exchange wrote to a multi-line edit stands for its text until the control changes:
-// typing since a refresh is read, also when it keeps the text's length.
+// typing since a refresh is read, also when it keeps the text's length, and so is a text replaced
+// by code (WM_SETTEXT clears the modified flag as the exchange's own writes do).
 TEST(DataExchangeTest, TextTypedIntoAMultiLineEditAfterARefreshIsRead)
 {
     struct Case {
@@ -178,6 +179,10 @@ TEST(DataExchangeTest, TextTypedIntoAMultiLineEditAfterARefreshIsRead)
             EXPECT_TRUE(dlg.UpdateData(TRUE));
             EXPECT_STREQ(c.expected, dlg.m_strLog) << c.name;
         }
+        EXPECT_TRUE(dlg.UpdateData(FALSE));
+        ::SetWindowTextW(hWndLog, L"LINE1\r\nLINE2");
+        EXPECT_TRUE(dlg.UpdateData(TRUE));
+        EXPECT_STREQ(L"LINE1\r\nLINE2", dlg.m_strLog) << "replaced by code, same length";
         ::EndDialog(hDlg, IDOK);
     });
 }
