@@ -75,7 +75,8 @@ protected:
 
     // A character of the ANSI code page split across two chunks waits here for its second part.
     CReceiveTextDecoder m_receiveDecoder;
-    // Text read from the port and not yet shown, and when it is to be shown.
+    // Text read from the port and not yet shown, and when it is to be shown. Pause and "清空接受区"
+    // drop it, disconnecting shows it, closing the window drops it with the window.
     std::wstring m_receiveHeld;
     CReceivePacer m_receivePacer;
     // Set while ReadControls runs (see there), and whether its last exchange was refused.

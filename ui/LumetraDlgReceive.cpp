@@ -129,8 +129,7 @@ void CLumetraDlg::ScrollReceiveToEnd()
 }
 
 // Only the receive area is written: whatever the user has changed in the other controls since
-// the last exchange stays as it is on screen.
-// Text read and not yet shown is dropped with the rest.
+// the last exchange stays as it is on screen. Text read and not yet shown goes with the rest.
 void CLumetraDlg::OnBnClickedClearReceive()
 {
     m_strReceive.Empty();
