@@ -4,9 +4,12 @@
 // its own: everything on the port goes through m_Comm, whose notifications arrive as messages.
 #pragma once
 
+#include <string>
+
 #include "engine/SerialLink.h"
 #include "framework/Framework.h"
 #include "resources/resource.h"
+#include "ui/ReceivePacer.h"
 #include "ui/ReceiveTextDecoder.h"
 
 class CLumetraDlg : public CDialog {
@@ -21,6 +24,8 @@ public:
     static constexpr UINT WM_PORT_OPENED = WM_USER + 100;
     static constexpr UINT WM_PORT_CLOSED = WM_USER + 101;
     static constexpr UINT_PTR CYCLIC_SEND_TIMER = 1;
+    // Due when text held back on a busy line is to be shown (see CReceivePacer).
+    static constexpr UINT_PTR RECEIVE_REFRESH_TIMER = 2;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -39,6 +44,10 @@ protected:
     DECLARE_MESSAGE_MAP()
 
     void ConfigurePort();
+    // Reads the controls and shows the held text; ShowHeldReceiveText does the latter alone.
+    void RefreshReceiveArea();
+    void ShowHeldReceiveText();
+    void DropHeldReceiveText();
     void ScrollReceiveToEnd();
     // Drops the oldest lines of the receive text, member and control, once it is past its bound.
     void TrimReceiveText();
@@ -68,6 +77,10 @@ protected:
 
     // A character of the ANSI code page split across two chunks waits here for its second part.
     CReceiveTextDecoder m_receiveDecoder;
+    // Text read from the port and not yet shown, and when it is to be shown. Pause and "清空接受区"
+    // drop it, disconnecting shows it, closing the window drops it with the window.
+    std::wstring m_receiveHeld;
+    CReceivePacer m_receivePacer;
     // Set while ReadControls runs (see there), and whether its last exchange was refused.
     bool m_bReadingControls = false;
     bool m_bControlsRefused = false;

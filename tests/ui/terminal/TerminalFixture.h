@@ -15,10 +15,11 @@
 #include "tests/ui/support/LumetraDlgProbe.h"
 #include "tests/ui/terminal/CommStateRecorder.h"
 
-// The main window with the receive decoder opened up and the announcements it gets recorded.
+// The main window with the receive decoder and pacer opened up and the announcements it gets recorded.
 class TerminalDlg : public LumetraDlgProbe {
 public:
     using CLumetraDlg::m_receiveDecoder;
+    using CLumetraDlg::m_receivePacer;
 
     struct Announcement {
         UINT message;
