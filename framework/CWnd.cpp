@@ -127,5 +127,6 @@ void CWnd::OnWindowGone()
 {
     m_hWnd = nullptr;
     m_childWrappers.clear();
+    m_exchangedEditTexts.Clear();
     m_systemMenu.Detach();
 }

@@ -25,6 +25,7 @@
 
 #include "framework/CMenu.h"
 #include "framework/CString.h"
+#include "framework/ExchangedEditTexts.h"
 #include "framework/MessageMap.h"
 
 class CDataExchange;
@@ -129,7 +130,10 @@ protected:
     };
 
 private:
+    friend class CDataExchange;
+
     const MSG* m_pCurrentMsg = nullptr;   // message being dispatched, for Default()
+    CExchangedEditTexts m_exchangedEditTexts;   // what this window's exchanges last wrote
     mutable std::vector<std::unique_ptr<CWnd>> m_childWrappers;
     CMenu m_systemMenu;                   // wrapper handed out by GetSystemMenu; never owns the menu
 };

@@ -28,24 +28,62 @@ bool IsMultiLineEdit(HWND hWnd)
         && (::GetWindowLongW(hWnd, GWL_STYLE) & ES_MULTILINE) != 0;
 }
 
-// Writes text to a control, touching it only as far as needed (see DDX_Text in the header).
-void SetControlText(HWND hWnd, const CString& value)
+// Writes text to a multi-line edit, touching it only as far as needed (see DDX_Text in the
+// header), and remembers what it then shows. What the exchange last wrote stands for the control's
+// text while the control has not changed since, so a long text is not fetched back to compare.
+void SetMultiLineEditText(CExchangedEditTexts& texts, HWND hWnd, const CString& value)
 {
-    const CString current = GetWindowTextOf(hWnd);
-    if (current == value)
+    CString fetched;
+    const CString* pShown = texts.Unchanged(hWnd);
+    if (pShown == nullptr) {
+        fetched = GetWindowTextOf(hWnd);
+        pShown = &fetched;
+    }
+    const bool bFetched = pShown == &fetched;
+    const int nShown = pShown->GetLength();
+    if (*pShown == value) {
+        if (bFetched)
+            texts.Remember(hWnd, value);
         return;
-    const int nCurrent = current.GetLength();
-    const bool bGrowsOnly = nCurrent < value.GetLength()
-        && std::wmemcmp(current.GetString(), value.GetString(), static_cast<size_t>(nCurrent)) == 0;
-    if (!bGrowsOnly || !IsMultiLineEdit(hWnd)) {
+    }
+    const bool bGrowsOnly = nShown < value.GetLength()
+        && std::wmemcmp(pShown->GetString(), value.GetString(), static_cast<size_t>(nShown)) == 0;
+    if (!bGrowsOnly) {
         ::SetWindowTextW(hWnd, value);
+        texts.Remember(hWnd, value);
         return;
     }
     if (static_cast<UINT>(::SendMessageW(hWnd, EM_GETLIMITTEXT, 0, 0)) < static_cast<UINT>(value.GetLength()))
         ::SendMessageW(hWnd, EM_SETLIMITTEXT, 0, 0);   // 0 lifts the limit
-    ::SendMessageW(hWnd, EM_SETSEL, static_cast<WPARAM>(nCurrent), static_cast<LPARAM>(nCurrent));
-    ::SendMessageW(hWnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(value.GetString() + nCurrent));
+    ::SendMessageW(hWnd, EM_SETSEL, static_cast<WPARAM>(nShown), static_cast<LPARAM>(nShown));
+    ::SendMessageW(hWnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(value.GetString() + nShown));
     ::SendMessageW(hWnd, EM_SETMODIFY, FALSE, 0);   // as after WM_SETTEXT
+    if (bFetched)
+        texts.Remember(hWnd, value);
+    else
+        texts.Append(hWnd, value.GetString() + nShown);
+}
+
+// Writes text to a control: a multi-line edit as above; any other only when it shows another text.
+void SetControlText(CDataExchange* pDX, HWND hWnd, const CString& value)
+{
+    if (IsMultiLineEdit(hWnd)) {
+        SetMultiLineEditText(pDX->EditTexts(), hWnd, value);
+        return;
+    }
+    if (GetWindowTextOf(hWnd) != value)
+        ::SetWindowTextW(hWnd, value);
+}
+
+// Selects entry nIndex of a combo box. A drop-down list that already shows it is left alone:
+// selecting it again only repaints the box; a box with an edit part is always set, which also
+// puts the entry's text into the edit part.
+void SelectComboEntry(HWND hWnd, int nIndex)
+{
+    const bool bListOnly = (::GetWindowLongW(hWnd, GWL_STYLE) & 0x3) == CBS_DROPDOWNLIST;
+    if (bListOnly && static_cast<int>(::SendMessageW(hWnd, CB_GETCURSEL, 0, 0)) == nIndex)
+        return;
+    ::SendMessageW(hWnd, CB_SETCURSEL, static_cast<WPARAM>(nIndex), 0);
 }
 
 // Reads "[blanks][sign]digits[blanks]" (ASCII digits) into a value in [minimum, maximum], a 32-bit
@@ -81,7 +119,7 @@ void ExchangeNumber(CDataExchange* pDX, int nIDC, long long& value, long long mi
         return;
     if (!pDX->m_bSaveAndValidate) {
         // Not through the C run-time's printf: older system run-times do not know "%lld".
-        SetControlText(hWndCtrl, CString(std::to_wstring(value).c_str()));
+        SetControlText(pDX, hWndCtrl, CString(std::to_wstring(value).c_str()));
         return;
     }
     long long parsed = 0;
@@ -147,10 +185,15 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
     HWND hWndCtrl = pDX->PrepareEditCtrl(nIDC);
     if (hWndCtrl == nullptr)
         return;
-    if (pDX->m_bSaveAndValidate)
+    if (!pDX->m_bSaveAndValidate) {
+        SetControlText(pDX, hWndCtrl, value);
+        return;
+    }
+    const CString* pShown = IsMultiLineEdit(hWndCtrl) ? pDX->EditTexts().Unchanged(hWndCtrl) : nullptr;
+    if (pShown == nullptr)
         value = GetWindowTextOf(hWndCtrl);
-    else
-        SetControlText(hWndCtrl, value);
+    else if (value != *pShown)
+        value = *pShown;
 }
 
 void DDX_Text(CDataExchange* pDX, int nIDC, int& value)
@@ -175,7 +218,7 @@ void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index)
     if (pDX->m_bSaveAndValidate)
         index = static_cast<int>(::SendMessageW(hWndCtrl, CB_GETCURSEL, 0, 0));
     else
-        ::SendMessageW(hWndCtrl, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SelectComboEntry(hWndCtrl, index);
 }
 
 void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value)
@@ -200,9 +243,9 @@ void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value)
     const int nIndex = static_cast<int>(::SendMessageW(hWndCtrl, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                                        reinterpret_cast<LPARAM>(value.GetString())));
     if (nIndex == CB_ERR)
-        SetControlText(hWndCtrl, value);
+        SetControlText(pDX, hWndCtrl, value);
     else
-        ::SendMessageW(hWndCtrl, CB_SETCURSEL, static_cast<WPARAM>(nIndex), 0);
+        SelectComboEntry(hWndCtrl, nIndex);
 }
 
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value)
@@ -215,5 +258,6 @@ void DDX_Check(CDataExchange* pDX, int nIDC, int& value)
         return;
     }
     const int state = value == BST_UNCHECKED || value == BST_INDETERMINATE ? value : BST_CHECKED;
-    ::SendMessageW(hWndCtrl, BM_SETCHECK, static_cast<WPARAM>(state), 0);
+    if (static_cast<int>(::SendMessageW(hWndCtrl, BM_GETCHECK, 0, 0)) != state)   // unchanged: no repaint
+        ::SendMessageW(hWndCtrl, BM_SETCHECK, static_cast<WPARAM>(state), 0);
 }

@@ -21,9 +21,17 @@
 //   result would exceed it), which avoids re-laying out the whole text; the text that results is
 //   the same as after a full rewrite. Any other change is a full WM_SETTEXT, which (edit control
 //   behaviour) puts the caret at the start and scrolls to the top. Both clear the modified flag.
+//   A multi-line edit's text can be long (a log, a terminal's receive area), so the window
+//   remembers what its exchanges last wrote to each one (CExchangedEditTexts): while the control's
+//   modified flag is still clear, its length unchanged and its text not replaced (WM_SETTEXT,
+//   EM_SETHANDLE: the control is subclassed to see them), reading and writing take the text from
+//   there instead of fetching it from the control. Typing, pasting and EM_REPLACESEL set the flag,
+//   so the next exchange reads such changes in full.
 // - DDX_Text (int / UINT): decimal text with optional surrounding blanks and, for int, a sign;
 //   a value outside the type's range is rejected like any other bad entry. Writing gives the plain decimal form.
-// - DDX_CBIndex: the combo box's selected index (-1: none); writing selects that index.
+// - DDX_CBIndex: the combo box's selected index (-1: none); writing selects that index. Writing
+//   leaves a drop-down list (CBS_DROPDOWNLIST) that already has it selected alone, as DDX_CBString
+//   and DDX_Check do with a selection or state already shown: rewriting them only repaints them.
 // - DDX_CBString: reading gives the selected entry's text, or the box's own text when nothing is
 //   selected (empty for a drop-down list); writing selects the entry whose whole text equals the
 //   value (case-insensitive, CB_FINDSTRINGEXACT). With no such entry the selection is left as it
@@ -56,6 +64,9 @@ public:
     // (selecting all of an edit's text). Shows no message: the caller has done that.
     void Fail();
     BOOL HasFailed() const { return m_bFailed; }
+
+    // What the window's exchanges last wrote to its multi-line edits.
+    CExchangedEditTexts& EditTexts() { return m_pDlgWnd->m_exchangedEditTexts; }
 
 private:
     BOOL m_bFailed = FALSE;

@@ -6,10 +6,13 @@
 // LumetraDlgOptions.cpp; each option's logic lives in a class of its own.
 #pragma once
 
+#include <string>
+
 #include "engine/SerialLink.h"
 #include "framework/Framework.h"
 #include "resources/resource.h"
 #include "ui/ReceiveFormatter.h"
+#include "ui/ReceivePacer.h"
 #include "ui/SessionLog.h"
 
 class CLumetraDlg : public CDialog {
@@ -24,6 +27,8 @@ public:
     static constexpr UINT WM_PORT_OPENED = WM_USER + 100;
     static constexpr UINT WM_PORT_CLOSED = WM_USER + 101;
     static constexpr UINT_PTR CYCLIC_SEND_TIMER = 1;
+    // Due when text held back on a busy line is to be shown (see CReceivePacer).
+    static constexpr UINT_PTR RECEIVE_REFRESH_TIMER = 2;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -50,6 +55,10 @@ protected:
     virtual bool AskLogFilePath(CString& strPath);
 
     void ConfigurePort();
+    // Reads the controls and shows the held text; ShowHeldReceiveText does the latter alone.
+    void RefreshReceiveArea();
+    void ShowHeldReceiveText();
+    void DropHeldReceiveText();
     void ScrollReceiveToEnd();
     // Drops the oldest lines of the receive text, member and control, once it is past its bound.
     void TrimReceiveText();
@@ -105,6 +114,10 @@ protected:
     // Received bytes to receive text: a character of the ANSI code page split across two chunks
     // waits here for its second part; hex and time stamps when ticked.
     CReceiveFormatter m_receiveFormatter;
+    // Text read from the port and not yet shown, and when it is to be shown. Pause and "清空接受区"
+    // drop it, disconnecting shows it, closing the window drops it with the window.
+    std::wstring m_receiveHeld;
+    CReceivePacer m_receivePacer;
     CSessionLog m_sessionLog;
     ULONGLONG m_nReceivedCount = 0;   // bytes read from the port, paused ones included
     ULONGLONG m_nSentCount = 0;       // bytes handed to the port

@@ -1,5 +1,5 @@
 // The receive area: received bytes appended as text (the most recent of them: see
-// ReceiveTextTrim.h), the pause option and the clear button.
+// ReceiveTextTrim.h) at a reader's pace (see ReceivePacer.h), the pause option and the clear button.
 #include "ui/LumetraDlg.h"
 
 #include "ui/ReceiveLongRuns.h"
@@ -10,8 +10,8 @@ static_assert(kReceiveLongestRun + 2 < (kReceiveTextBound - kReceiveTextKeep) / 
               "a run of received text must be shorter than the stretch a trim looks over");
 
 namespace {
-// Most chunks one receive notification shows in one refresh of the receive area.
-constexpr int kReceiveChunksPerRefresh = 4;
+// Most chunks one receive notification reads: all that the driver's 4096-byte queue holds.
+constexpr int kReceiveChunksPerNotification = 4;
 }  // namespace
 
 LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
@@ -36,41 +36,84 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
                           PM_REMOVE)) {
     }
 
-    ReadControls();
+    // Every notification reads what waits, so the driver's queue never overflows; only the pause
+    // box is exchanged here, the other controls wait for the refresh that shows the text.
+    {
+        CDataExchange dx(this, TRUE);
+        DDX_Check(&dx, IDC_PAUSE_DISPLAY, m_bPauseDisplay);
+    }
     BYTE chunk[CSerialLink::READ_CHUNK];   // the decoder takes the count: no terminator needed
     do {
-        // The chunks already waiting are shown in one refresh, up to a few: the edit control's
-        // cost per refresh grows with the text it holds, far more than with the size of the
-        // piece appended, so a busy line is kept up with by appending more at a time, not more
-        // often. The notification still ends after these few, so clicks and keys get their turn.
-        std::wstring received;
-        for (int nChunk = 0; nChunk < kReceiveChunksPerRefresh; ++nChunk) {
+        for (int nChunk = 0; nChunk < kReceiveChunksPerNotification; ++nChunk) {
             const DWORD nRead = m_Comm.Read(chunk);
             TakeReceivedBytes(chunk, nRead);   // counted and logged, paused or not
             if (m_bPauseDisplay)
                 m_receiveFormatter.Interrupt();   // paused bytes are dropped, with any character they end
             else
-                FormatReceivedBytes(chunk, nRead, received);
-            if (!m_Comm.HasBytesToRead())
+                FormatReceivedBytes(chunk, nRead, m_receiveHeld);
+            // A short read took all there was: asking the driver again would cost a round trip.
+            if (nRead < CSerialLink::READ_CHUNK || !m_Comm.HasBytesToRead())
                 break;
         }
-        // Paused, the area is left exactly as it is, caret and scroll position included, so the
-        // user can read and select in it.
-        if (m_bPauseDisplay)
-            continue;
-        m_strReceive += BreakReceiveLongRuns(m_strReceive.GetString(),
-                                             static_cast<size_t>(m_strReceive.GetLength()), received).c_str();
-        TrimReceiveText();
-        ScrollReceiveToEnd();
-        // The control holds the start of the text, so the refresh appends the new tail, which
-        // leaves the caret at the end and the end in view.
-        UpdateData(FALSE);
     } while ((m_Comm.Mode() & CSerialLink::MODE_RX_BUFFER) != 0 && m_Comm.HasBytesToRead());
-    RefreshOptions();
+
+    // Paused, the area is left exactly as it is, caret and scroll position included, so the user
+    // can read and select in it; text read before the pause and not yet shown goes too.
+    if (m_bPauseDisplay) {
+        DropHeldReceiveText();
+        RefreshOptions();   // the counters go on counting what is read while paused
+        return 1;
+    }
+    if (m_receiveHeld.empty())
+        return 1;
+    const bool bRefreshDue = m_receivePacer.IsHolding();   // its timer is already set
+    const DWORD nWaitMs = m_receivePacer.TextRead(::GetTickCount());
+    if (nWaitMs == 0)
+        RefreshReceiveArea();
+    else if (!bRefreshDue)
+        SetTimer(RECEIVE_REFRESH_TIMER, nWaitMs);
     return 1;
 }
 
-// Called with the control showing the text before the latest chunk. The same oldest lines leave
+// The refresh of a busy line, once its interval is over (RECEIVE_REFRESH_TIMER), or of text read
+// after a quiet spell.
+void CLumetraDlg::RefreshReceiveArea()
+{
+    ReadControls();
+    ShowHeldReceiveText();
+    RefreshOptions();
+}
+
+// The one place where received text enters the receive area, with the controls just read: the
+// text read since the last refresh is appended in one piece (unless display was paused since).
+void CLumetraDlg::ShowHeldReceiveText()
+{
+    KillTimer(RECEIVE_REFRESH_TIMER);
+    if (m_bPauseDisplay) {
+        DropHeldReceiveText();
+        return;
+    }
+    m_receivePacer.Shown(::GetTickCount());
+    if (m_receiveHeld.empty())
+        return;
+    m_strReceive += BreakReceiveLongRuns(m_strReceive.GetString(),
+                                         static_cast<size_t>(m_strReceive.GetLength()), m_receiveHeld).c_str();
+    m_receiveHeld.clear();
+    TrimReceiveText();
+    ScrollReceiveToEnd();
+    // The control holds the start of the text, so the refresh appends the new tail, which leaves
+    // the caret at the end and the end in view.
+    UpdateData(FALSE);
+}
+
+void CLumetraDlg::DropHeldReceiveText()
+{
+    KillTimer(RECEIVE_REFRESH_TIMER);
+    m_receiveHeld.clear();
+    m_receivePacer.Dropped();
+}
+
+// Called with the control showing the text before the held text. The same oldest lines leave
 // the control as leave the member, so the control still shows the start of the member: rewriting
 // the whole text instead costs Wine's edit control seconds at this length, deleting the front
 // about as much as one append.
@@ -95,11 +138,12 @@ void CLumetraDlg::ScrollReceiveToEnd()
 }
 
 // Only the receive area is written: whatever the user has changed in the other controls since
-// the last exchange stays as it is on screen.
+// the last exchange stays as it is on screen. Text read and not yet shown goes with the rest.
 void CLumetraDlg::OnBnClickedClearReceive()
 {
     m_strReceive.Empty();
     m_receiveFormatter.Clear();
+    DropHeldReceiveText();
     CDataExchange dx(this, FALSE);
     DDX_Text(&dx, IDC_RECEIVE_EDIT, m_strReceive);
 }

@@ -57,6 +57,12 @@ void CLumetraDlg::OnBnClickedCyclicSend()
 
 void CLumetraDlg::OnTimer(UINT_PTR nIDEvent)
 {
+    // Left running while a validation message is up, so the refresh follows once it has gone.
+    if (nIDEvent == RECEIVE_REFRESH_TIMER) {
+        if (!m_bReadingControls)
+            RefreshReceiveArea();
+        return;
+    }
     // A tick dispatched by the loop of an exchange's validation message sends nothing: each would
     // stack another exchange and another message.
     if (nIDEvent == CYCLIC_SEND_TIMER && !m_bReadingControls) {

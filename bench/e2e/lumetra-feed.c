@@ -21,7 +21,10 @@
 #include <time.h>
 #include <unistd.h>
 
-enum { FULL_SPEED_PIECE = 4096, POLL_US = 500, GO_WAIT_S = 120, STALL_S = 20 };
+/* A paced stream is written PACED_PIECE bytes at a time, whatever the receiver: a line's bytes
+ * reach a terminal in small pieces, and the size of a piece sets how often a terminal that reads
+ * whenever bytes arrive wakes up, so every terminal compared is fed the same pieces. */
+enum { FULL_SPEED_PIECE = 4096, PACED_PIECE = 32, POLL_US = 500, GO_WAIT_S = 120, STALL_S = 20 };
 
 static double now_ms(void)
 {
@@ -78,21 +81,18 @@ static int write_all(int fd, const char *bytes, size_t n)
 }
 
 /* Full speed: as fast as the pair takes it (a write blocks while the receiver's side is full).
- * Paced: each pass sends what the rate allows by now, so the bytes trickle in as from a line. */
+ * Paced: a piece of PACED_PIECE bytes as soon as the rate allows it, so the bytes trickle in as
+ * from a line. */
 static int feed(int fd, const char *bytes, size_t size, double rate)
 {
     size_t sent = 0;
     const double start = now_ms();
     while (sent < size) {
-        size_t piece = size - sent < FULL_SPEED_PIECE ? size - sent : FULL_SPEED_PIECE;
-        if (rate > 0) {
-            const double due = rate * (now_ms() - start) / 1000.0 - (double)sent;
-            if (due < 1) {
-                usleep(POLL_US);
-                continue;
-            }
-            if ((double)piece > due)
-                piece = (size_t)due;
+        const size_t most = rate > 0 ? PACED_PIECE : FULL_SPEED_PIECE;
+        const size_t piece = size - sent < most ? size - sent : most;
+        if (rate > 0 && rate * (now_ms() - start) / 1000.0 - (double)sent < (double)piece) {
+            usleep(POLL_US);
+            continue;
         }
         if (write_all(fd, bytes + sent, piece) != 0)
             return -1;

@@ -147,6 +147,46 @@ TEST(DataExchangeTest, SaveReadsEveryControlIntoItsMember)
     });
 }
 
+// What the exchange wrote to a multi-line edit stands for its text until the control changes:
+// typing since a refresh is read, also when it keeps the text's length, and so is a text replaced
+// by code (WM_SETTEXT clears the modified flag as the exchange's own writes do).
+TEST(DataExchangeTest, TextTypedIntoAMultiLineEditAfterARefreshIsRead)
+{
+    struct Case {
+        const wchar_t* name;
+        DWORD nSelStart, nSelEnd;
+        wchar_t typed;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        { L"added at the end", 12, 12, L'!', L"line1\r\nline2!" },
+        { L"one character replaced: same length", 0, 1, L'L', L"Line1\r\nline2" },
+    };
+    CExchangeDlg dlg;
+    RunModal(dlg, [&](HWND hDlg) {
+        HWND hWndLog = ::GetDlgItem(hDlg, IDC_LOG);
+        for (const Case& c : cases) {
+            dlg.m_strLog = L"line1\r\n";
+            EXPECT_TRUE(dlg.UpdateData(FALSE));
+            dlg.m_strLog += L"line2";   // the refresh appends
+            EXPECT_TRUE(dlg.UpdateData(FALSE));
+            dlg.m_strLog = L"changed in the member only";
+            EXPECT_TRUE(dlg.UpdateData(TRUE));
+            EXPECT_STREQ(L"line1\r\nline2", dlg.m_strLog) << "unchanged control: " << c.name;
+
+            ::SendMessageW(hWndLog, EM_SETSEL, c.nSelStart, c.nSelEnd);
+            ::SendMessageW(hWndLog, WM_CHAR, c.typed, 1);
+            EXPECT_TRUE(dlg.UpdateData(TRUE));
+            EXPECT_STREQ(c.expected, dlg.m_strLog) << c.name;
+        }
+        EXPECT_TRUE(dlg.UpdateData(FALSE));
+        ::SetWindowTextW(hWndLog, L"LINE1\r\nLINE2");
+        EXPECT_TRUE(dlg.UpdateData(TRUE));
+        EXPECT_STREQ(L"LINE1\r\nLINE2", dlg.m_strLog) << "replaced by code, same length";
+        ::EndDialog(hDlg, IDOK);
+    });
+}
+
 TEST(DataExchangeTest, ValidNumbersAreRead)
 {
     struct Case {

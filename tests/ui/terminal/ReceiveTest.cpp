@@ -181,6 +181,51 @@ TEST_F(TerminalTest, PauseClearAndDisconnectDropAHeldPartOfACharacter)
     EXPECT_TRUE(WaitForReceiveText(L"ok"));
 }
 
+// A busy line is shown once per interval: text read within one is held, then shown by one
+// refresh, all of it, in order, once. Pause and clear drop held text; disconnect shows it. The
+// interval is made so long here that a refresh comes only when the test sends the timer's tick.
+TEST_F(TerminalTest, TextReadWithinAnIntervalIsShownOnceByOneRefreshAndPauseAndClearDropIt)
+{
+    Connect(kFirstCom);
+    Host().Invoke([](TerminalDlg& dlg) { dlg.m_receivePacer = CReceivePacer(600000); return true; });
+    DWORD nSent = 0;
+    auto receive = [&](const std::string& bytes) {   // returns once the window has read them
+        nSent += static_cast<DWORD>(bytes.size());
+        ASSERT_TRUE(Peer(kFirstCom).Send(bytes));
+        ASSERT_TRUE(WaitForBytesRead(nSent));
+    };
+    auto refresh = [&] { ::SendMessageW(Host().Window(), WM_TIMER, CLumetraDlg::RECEIVE_REFRESH_TIMER, 0); };
+
+    receive("quiet ");
+    EXPECT_EQ(L"quiet ", ReceiveText()) << "text read after a quiet spell is shown at once";
+    receive("one ");
+    receive("two ");
+    receive("three ");
+    EXPECT_EQ(L"quiet ", ReceiveText()) << "held until the refresh";
+    refresh();
+    EXPECT_EQ(L"quiet one two three ", ReceiveText());
+    refresh();
+    EXPECT_EQ(L"quiet one two three ", ReceiveText()) << "shown once";
+
+    receive("paused ");
+    Host().Click(IDC_PAUSE_DISPLAY);
+    refresh();
+    Host().Click(IDC_PAUSE_DISPLAY);
+    receive("four ");
+    refresh();
+    EXPECT_EQ(L"quiet one two three four ", ReceiveText()) << "pause drops held text";
+
+    receive("cleared ");
+    Host().Click(IDC_CLEAR_RECEIVE);
+    receive("five ");
+    refresh();
+    EXPECT_EQ(L"five ", ReceiveText()) << "clear drops held text";
+
+    receive("six");
+    Disconnect();
+    EXPECT_EQ(L"five six", ReceiveText()) << "disconnect shows held text";
+}
+
 TEST_F(TerminalTest, ClearEmptiesTheReceiveAreaAndKeepsTheOtherControlsAsShown)
 {
     Connect(kFirstCom);

@@ -16,11 +16,12 @@
 #include "tests/ui/support/LumetraDlgProbe.h"
 #include "tests/ui/terminal/CommStateRecorder.h"
 
-// The main window with the receive formatter opened up, the announcements it gets recorded, and
-// the save dialog of "记录到文件" answered by the test.
+// The main window with the receive formatter and pacer opened up, the announcements it gets
+// recorded, and the save dialog of "记录到文件" answered by the test.
 class TerminalDlg : public LumetraDlgProbe {
 public:
     using CLumetraDlg::m_receiveFormatter;
+    using CLumetraDlg::m_receivePacer;
 
     // What the save dialog answers: a path, or nothing (cancelled). Dialog thread only.
     std::optional<std::wstring> m_logPathAnswer;
