@@ -25,6 +25,7 @@
 #include "ReceiveMeasurement.h"
 #include "ShownBytes.h"
 #include "Stopwatch.h"
+#include "UnbrokenReceive.h"
 #include "framework/DecimalDigits.h"
 #include "tools/devsim/StreamPattern.h"
 
@@ -223,6 +224,8 @@ int wmain(int argc, wchar_t** argv)
         return DisplayLimit(argv[2], argv[3]);
     if (command == L"cyclic-send" && argc == 4)
         return CyclicSend(NumberArgument(argv[2]), NumberArgument(argv[3]));
+    if (command == L"watch-receive")
+        return WatchReceive(argc, argv);
     if (command == L"untick" && argc == 2)
         return Untick();
     return Usage();
