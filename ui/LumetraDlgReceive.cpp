@@ -44,14 +44,16 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
     }
     BYTE chunk[CSerialLink::READ_CHUNK];   // the decoder takes the count: no terminator needed
     do {
-        for (int nChunk = 0; nChunk < kReceiveChunksPerNotification; ++nChunk) {
+        // A notification may find nothing queued (the one before it read what it announced): a
+        // read then waits out the read time-out, 500 ms with the window frozen, so it is asked first.
+        for (int nChunk = 0; nChunk < kReceiveChunksPerNotification && m_Comm.HasBytesToRead(); ++nChunk) {
             const DWORD nRead = m_Comm.Read(chunk);
             if (m_bPauseDisplay)
                 m_receiveDecoder.Reset();   // paused bytes are dropped, with any character they end
             else
                 m_receiveHeld += m_receiveDecoder.Decode(chunk, nRead);
             // A short read took all there was: asking the driver again would cost a round trip.
-            if (nRead < CSerialLink::READ_CHUNK || !m_Comm.HasBytesToRead())
+            if (nRead < CSerialLink::READ_CHUNK)
                 break;
         }
     } while ((m_Comm.Mode() & CSerialLink::MODE_RX_BUFFER) != 0 && m_Comm.HasBytesToRead());
@@ -66,7 +68,7 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
         return 1;
     const bool bRefreshDue = m_receivePacer.IsHolding();   // its timer is already set
     const DWORD nWaitMs = m_receivePacer.TextRead(::GetTickCount());
-    if (nWaitMs == 0)
+    if (nWaitMs == 0 || m_receiveHeld.size() >= CReceivePacer::kMostHeld)
         RefreshReceiveArea();
     else if (!bRefreshDue)
         SetTimer(RECEIVE_REFRESH_TIMER, nWaitMs);
