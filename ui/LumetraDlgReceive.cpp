@@ -99,10 +99,11 @@ void CLumetraDlg::ShowHeldReceiveText()
                                          static_cast<size_t>(m_strReceive.GetLength()), m_receiveHeld).c_str();
     m_receiveHeld.clear();
     TrimReceiveText();
-    ScrollReceiveToEnd();
     // The control holds the start of the text, so the refresh appends the new tail, which leaves
-    // the caret at the end and the end in view.
+    // the caret at the end and the end in view; only a text the exchange had to rewrite whole
+    // leaves the caret elsewhere.
     UpdateData(FALSE);
+    ScrollReceiveToEnd();
 }
 
 void CLumetraDlg::DropHeldReceiveText()
@@ -128,10 +129,17 @@ void CLumetraDlg::TrimReceiveText()
     pReceive->SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
 }
 
+// A caret already at the end was scrolled into view by the append that put it there: scrolling
+// again would cost Wine's edit control a walk over all its lines (milliseconds in a full area).
 void CLumetraDlg::ScrollReceiveToEnd()
 {
     CWnd* pReceive = GetDlgItem(IDC_RECEIVE_EDIT);
     const int nLength = pReceive->GetWindowTextLength();
+    DWORD nSelStart = 0;
+    DWORD nSelEnd = 0;
+    pReceive->SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&nSelStart), reinterpret_cast<LPARAM>(&nSelEnd));
+    if (nSelStart == static_cast<DWORD>(nLength) && nSelEnd == static_cast<DWORD>(nLength))
+        return;
     pReceive->SendMessage(EM_SETSEL, static_cast<WPARAM>(nLength), static_cast<LPARAM>(nLength));
     pReceive->SendMessage(EM_SCROLLCARET, 0, 0);
 }

@@ -7,12 +7,13 @@
 //   lumetra-probe click-clear <wait s>            posts a click on 清空接受区 and times until the area
 //                                                 is empty: how long a click waits (none: not within
 //                                                 the wait)
-//   lumetra-probe receive <stream file> <offset> <go file> [<file> <copy at a quarter> <copy at the end>]
+//   lumetra-probe receive <stream file> <offset> <go file> <poll ms> [<file> <copy at a quarter> <copy at the end>]
 //                                                 creates the go file (the feeder starts) and times
 //                                                 the stream, the pattern from byte <offset> on,
-//                                                 into the receive area, which must show the
-//                                                 pattern before it; copies <file> when a quarter
-//                                                 and when all of it is shown; see MeasureReceive
+//                                                 into the receive area (polled every <poll ms>),
+//                                                 which must show the pattern before it; copies
+//                                                 <file> when a quarter and when all of it is
+//                                                 shown; see MeasureReceive
 //   lumetra-probe display-limit <Lumetra.exe> <stream file>
 //                                                 the receive area's own ceiling; see DisplayLimit.h
 //   lumetra-probe cyclic-send <bytes> <interval ms>
@@ -119,7 +120,7 @@ int ClickClear(DWORD waitMs)
 }
 
 int Receive(const std::wstring& streamFile, unsigned long long offset, const std::wstring& goFile,
-            const FileSnapshots& snapshots)
+            DWORD pollMs, const FileSnapshots& snapshots)
 {
     StreamRun run = { std::string(), offset };
     if (!ReadFileBytes(streamFile, run.bytes))
@@ -131,7 +132,7 @@ int Receive(const std::wstring& streamFile, unsigned long long offset, const std
     ShownBytes before(window, offset);
     if (before.Poll() != offset)
         return Fail("the receive area does not end where the stream starts");
-    const ReceiveFigures figures = MeasureReceive(window, run, goFile, kStallMs, snapshots);
+    const ReceiveFigures figures = MeasureReceive(window, run, goFile, pollMs, kStallMs, snapshots);
     if (!figures.bStarted)
         return Fail("cannot create the go file");
     std::printf("bytes=%lu\ncomplete=%d\nelapsed_ms=%.1f\nfirst_tenth_ms=%.1f\nlast_tenth_ms=%.1f\n"
@@ -200,7 +201,7 @@ unsigned long NumberArgument(const wchar_t* text)
 int Usage()
 {
     std::fprintf(stderr, "usage: lumetra-probe pattern <file> <bytes> [<offset>] | connect | click-clear <wait s>"
-                         " | receive <stream file> <offset> <go file> [<file> <copy at a quarter> <copy at the end>]"
+                         " | receive <stream file> <offset> <go file> <poll ms> [<file> <copy at a quarter> <copy at the end>]"
                          " | display-limit <Lumetra.exe> <stream file> | cyclic-send <bytes> <interval ms> | untick\n");
     return 2;
 }
@@ -216,9 +217,9 @@ int wmain(int argc, wchar_t** argv)
         return Connect();
     if (command == L"click-clear" && argc == 3)
         return ClickClear(1000 * NumberArgument(argv[2]));
-    if (command == L"receive" && (argc == 5 || argc == 8)) {
-        const FileSnapshots snapshots = argc == 8 ? FileSnapshots{ argv[5], argv[6], argv[7] } : FileSnapshots{};
-        return Receive(argv[2], NumberArgument(argv[3]), argv[4], snapshots);
+    if (command == L"receive" && (argc == 6 || argc == 9) && NumberArgument(argv[5]) > 0) {
+        const FileSnapshots snapshots = argc == 9 ? FileSnapshots{ argv[6], argv[7], argv[8] } : FileSnapshots{};
+        return Receive(argv[2], NumberArgument(argv[3]), argv[4], NumberArgument(argv[5]), snapshots);
     }
     if (command == L"display-limit" && argc == 4)
         return DisplayLimit(argv[2], argv[3]);

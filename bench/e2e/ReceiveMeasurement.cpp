@@ -9,7 +9,6 @@
 #include <algorithm>
 
 namespace {
-const DWORD kPollMs = 5;
 const DWORD kAnswerMs = 60000;
 const DWORD kPingPeriodMs = 50;
 
@@ -22,7 +21,7 @@ void CopySnapshot(const std::wstring& from, const std::wstring& to)
 }
 
 ReceiveFigures MeasureReceive(const LumetraWindow& window, const StreamRun& run, const std::wstring& goFile,
-                              DWORD stallMs, const FileSnapshots& snapshots)
+                              DWORD pollMs, DWORD stallMs, const FileSnapshots& snapshots)
 {
     ReceiveFigures figures = {};
     const long long nTarget = static_cast<long long>(run.bytes.size());
@@ -41,7 +40,7 @@ ReceiveFigures MeasureReceive(const LumetraWindow& window, const StreamRun& run,
     double nineTenthsMs = -1;
     bool bQuarterCopied = false;
     for (;;) {
-        ::Sleep(kPollMs);
+        ::Sleep(pollMs);
         const long long nShown = static_cast<long long>(shown.Poll() - run.offset);
         const double nowMs = clock.ElapsedMs();
         if (nShown > figures.nShown) {
