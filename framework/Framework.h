@@ -2,12 +2,13 @@
 // in the classic style compiles against it. Unicode only; it throws no exceptions of its own.
 // Include this header to get all of it:
 //   CString, CCmdTarget + message maps, CWnd, CDialog, CComboBox, CMenu, CDC/CPaintDC,
-//   CDataExchange + DDX_ routines, CWinApp + wWinMain, and FrameworkIds.h (ID_HELP, IDC_STATIC).
+//   CFileDialog, CDataExchange + DDX_ routines, CWinApp + wWinMain, and FrameworkIds.h (ID_HELP, IDC_STATIC).
 #pragma once
 
 #include "framework/CComboBox.h"
 #include "framework/CDC.h"
 #include "framework/CDialog.h"
+#include "framework/CFileDialog.h"
 #include "framework/CMenu.h"
 #include "framework/CString.h"
 #include "framework/CWinApp.h"

@@ -28,5 +28,15 @@
 #define IDC_SEND_EDIT           1018
 #define IDC_SEND                1019
 #define IDC_CLEAR_RECEIVE       1022
+// The group of options beyond the original window, in their tab order.
+#define IDC_HEX_DISPLAY         1023
+#define IDC_TIMESTAMPS          1024
+#define IDC_PACKET_GAP_EDIT     1025
+#define IDC_HEX_SEND            1026
+#define IDC_SEND_NEW_LINE       1027
+#define IDC_LOG_TO_FILE         1028
+#define IDC_RECEIVE_COUNT       1029
+#define IDC_SEND_COUNT          1030
+#define IDC_CLEAR_COUNTS        1031
 
 #endif

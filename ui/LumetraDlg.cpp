@@ -39,6 +39,10 @@ BEGIN_MESSAGE_MAP(CLumetraDlg, CDialog)
     ON_BN_CLICKED(IDC_CLEAR_RECEIVE, &CLumetraDlg::OnBnClickedClearReceive)
     ON_BN_CLICKED(IDC_CYCLIC_SEND, &CLumetraDlg::OnBnClickedCyclicSend)
     ON_WM_TIMER()
+    ON_BN_CLICKED(IDC_HEX_DISPLAY, &CLumetraDlg::OnBnClickedHexDisplay)
+    ON_BN_CLICKED(IDC_TIMESTAMPS, &CLumetraDlg::OnBnClickedTimestamps)
+    ON_BN_CLICKED(IDC_LOG_TO_FILE, &CLumetraDlg::OnBnClickedLogToFile)
+    ON_BN_CLICKED(IDC_CLEAR_COUNTS, &CLumetraDlg::OnBnClickedClearCounts)
 END_MESSAGE_MAP()
 
 CLumetraDlg::CLumetraDlg(CWnd* pParent)
@@ -50,13 +54,20 @@ CLumetraDlg::CLumetraDlg(CWnd* pParent)
       m_bPauseDisplay(FALSE),
       m_bCyclicSend(FALSE),
       m_bClearAfterSend(FALSE),
-      m_nInterval(1000)
+      m_nInterval(1000),
+      m_bHexDisplay(FALSE),
+      m_bTimestamps(FALSE),
+      m_nPacketGap(CReceiveFormatter::kDefaultPacketGap),
+      m_bHexSend(FALSE),
+      m_bSendNewLine(FALSE),
+      m_bLogToFile(FALSE)
 {
     m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
-// The members go in reverse order of declaration: the strings, then the port object (which closes
-// an open port and stops its workers), then the list wrappers.
+// The members go in reverse order of declaration: the session log (closed, its file complete),
+// the strings, then the port object (which closes an open port and stops its workers), then the
+// list wrappers.
 CLumetraDlg::~CLumetraDlg() = default;
 
 void CLumetraDlg::DoDataExchange(CDataExchange* pDX)
@@ -77,6 +88,13 @@ void CLumetraDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Check(pDX, IDC_CLEAR_AFTER_SEND, m_bClearAfterSend);
     DDX_Text(pDX, IDC_INTERVAL_EDIT, m_nInterval);
     DDX_Check(pDX, IDC_CYCLIC_SEND, m_bCyclicSend);
+    // The options group: the check boxes first, so a refused packet gap leaves them read.
+    DDX_Check(pDX, IDC_HEX_DISPLAY, m_bHexDisplay);
+    DDX_Check(pDX, IDC_TIMESTAMPS, m_bTimestamps);
+    DDX_Check(pDX, IDC_HEX_SEND, m_bHexSend);
+    DDX_Check(pDX, IDC_SEND_NEW_LINE, m_bSendNewLine);
+    DDX_Check(pDX, IDC_LOG_TO_FILE, m_bLogToFile);
+    DDX_Text(pDX, IDC_PACKET_GAP_EDIT, m_nPacketGap);
 }
 
 // Every exchange from the controls goes through here. A bad interval entry stops it with a
@@ -88,6 +106,7 @@ BOOL CLumetraDlg::ReadControls()
     const bool bWasReading = m_bReadingControls;
     m_bReadingControls = true;
     const BOOL bRead = UpdateData(TRUE);
+    ApplyReceiveOptions();
     m_bReadingControls = bWasReading;
     m_bControlsRefused = !bRead;
     return bRead;

@@ -2,6 +2,8 @@
 // the port object, fills the five line-settings lists, connects with the chosen settings, shows
 // received bytes as text and sends the typed text once or on a timer. It holds no serial logic of
 // its own: everything on the port goes through m_Comm, whose notifications arrive as messages.
+// The options group (hex, time stamps, line ending, counters, session log) is wired in
+// LumetraDlgOptions.cpp; each option's logic lives in a class of its own.
 #pragma once
 
 #include <string>
@@ -9,8 +11,9 @@
 #include "engine/SerialLink.h"
 #include "framework/Framework.h"
 #include "resources/resource.h"
+#include "ui/ReceiveFormatter.h"
 #include "ui/ReceivePacer.h"
-#include "ui/ReceiveTextDecoder.h"
+#include "ui/SessionLog.h"
 
 class CLumetraDlg : public CDialog {
 public:
@@ -41,7 +44,15 @@ protected:
     afx_msg void OnBnClickedClearReceive();
     afx_msg void OnBnClickedCyclicSend();
     afx_msg void OnTimer(UINT_PTR nIDEvent);
+    afx_msg void OnBnClickedHexDisplay();
+    afx_msg void OnBnClickedTimestamps();
+    afx_msg void OnBnClickedLogToFile();
+    afx_msg void OnBnClickedClearCounts();
     DECLARE_MESSAGE_MAP()
+
+    // Asks where "记录到文件" writes, with the system's save dialog; false when cancelled.
+    // Virtual so that tests answer it without a dialog.
+    virtual bool AskLogFilePath(CString& strPath);
 
     void ConfigurePort();
     // Reads the controls and shows the held text; ShowHeldReceiveText does the latter alone.
@@ -55,6 +66,23 @@ protected:
     BOOL ReadCyclicSendBox();
     // A failure the user must see: a message box with the caption "错误", an OK button, no icon.
     void ReportError(LPCWSTR pszMessage);
+
+    // The receive road's steps beyond the area (LumetraDlgOptions.cpp). Every chunk read, shown
+    // or not: counted and logged exactly as read.
+    void TakeReceivedBytes(const BYTE* pBytes, DWORD nCount);
+    // The text a chunk adds to the receive area, stamped with the time it was read.
+    void FormatReceivedBytes(const BYTE* pBytes, DWORD nCount, std::wstring& text);
+    // With each refresh of the receive area: the counters shown, a failed log reported.
+    void RefreshOptions();
+    // The display options as the members hold them, given to the formatter.
+    void ApplyReceiveOptions();
+    // The bytes a send puts on the port; false when the text cannot be sent, after telling the
+    // user once (and ending cyclic sending, whose next ticks would only repeat the message).
+    bool ComposeSend(std::string& bytes);
+    // Hands the bytes to the port and counts them.
+    void WriteSendBytes(const std::string& bytes);
+    void ShowCounters();
+    void StopSessionLog();
 
     // Declared order is construction order.
     CComboBox m_cbStopBits;
@@ -75,12 +103,26 @@ protected:
     CString m_strSend;
     int m_nInterval;
 
-    // A character of the ANSI code page split across two chunks waits here for its second part.
-    CReceiveTextDecoder m_receiveDecoder;
+    // The options group's members, exchanged after the original ones.
+    BOOL m_bHexDisplay;
+    BOOL m_bTimestamps;
+    UINT m_nPacketGap;      // milliseconds of quiet that end a packet in hex display
+    BOOL m_bHexSend;
+    BOOL m_bSendNewLine;
+    BOOL m_bLogToFile;      // follows m_sessionLog.IsOpen() whenever a handler returns
+
+    // Received bytes to receive text: a character of the ANSI code page split across two chunks
+    // waits here for its second part; hex and time stamps when ticked.
+    CReceiveFormatter m_receiveFormatter;
     // Text read from the port and not yet shown, and when it is to be shown. Pause and "清空接受区"
     // drop it, disconnecting shows it, closing the window drops it with the window.
     std::wstring m_receiveHeld;
     CReceivePacer m_receivePacer;
+    CSessionLog m_sessionLog;
+    ULONGLONG m_nReceivedCount = 0;   // bytes read from the port, paused ones included
+    ULONGLONG m_nSentCount = 0;       // bytes handed to the port
+    ULONGLONG m_nShownReceived = 0;   // what the two counters show
+    ULONGLONG m_nShownSent = 0;
     // Set while ReadControls runs (see there), and whether its last exchange was refused.
     bool m_bReadingControls = false;
     bool m_bControlsRefused = false;

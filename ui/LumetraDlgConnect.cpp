@@ -24,7 +24,7 @@ void CLumetraDlg::OnBnClickedConnect()
 
     if (m_Comm.IsOpen()) {
         m_Comm.Close(CSerialLink::STOP_WAIT);
-        m_receiveDecoder.Reset();
+        m_receiveFormatter.Interrupt();
         ShowHeldReceiveText();   // what was read before the line closed
         SendToMainWindow(WM_PORT_CLOSED, 0);
         SendDlgItemMessage(IDC_CONNECT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kConnectCaption));
@@ -55,6 +55,6 @@ void CLumetraDlg::ConfigurePort()
 
     ReportError(L"配置串口失败");
     m_Comm.Close(CSerialLink::STOP_WAIT);
-    m_receiveDecoder.Reset();
+    m_receiveFormatter.Interrupt();
     SendDlgItemMessage(IDC_CONNECT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kConnectCaption));
 }

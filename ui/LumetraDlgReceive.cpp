@@ -48,10 +48,11 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
         // read then waits out the read time-out, 500 ms with the window frozen, so it is asked first.
         for (int nChunk = 0; nChunk < kReceiveChunksPerNotification && m_Comm.HasBytesToRead(); ++nChunk) {
             const DWORD nRead = m_Comm.Read(chunk);
+            TakeReceivedBytes(chunk, nRead);   // counted and logged, paused or not
             if (m_bPauseDisplay)
-                m_receiveDecoder.Reset();   // paused bytes are dropped, with any character they end
+                m_receiveFormatter.Interrupt();   // paused bytes are dropped, with any character they end
             else
-                m_receiveHeld += m_receiveDecoder.Decode(chunk, nRead);
+                FormatReceivedBytes(chunk, nRead, m_receiveHeld);
             // A short read took all there was: asking the driver again would cost a round trip.
             if (nRead < CSerialLink::READ_CHUNK)
                 break;
@@ -62,6 +63,7 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
     // can read and select in it; text read before the pause and not yet shown goes too.
     if (m_bPauseDisplay) {
         DropHeldReceiveText();
+        RefreshOptions();   // the counters go on counting what is read while paused
         return 1;
     }
     if (m_receiveHeld.empty())
@@ -81,6 +83,7 @@ void CLumetraDlg::RefreshReceiveArea()
 {
     ReadControls();
     ShowHeldReceiveText();
+    RefreshOptions();
 }
 
 // The one place where received text enters the receive area, with the controls just read: the
@@ -149,7 +152,7 @@ void CLumetraDlg::ScrollReceiveToEnd()
 void CLumetraDlg::OnBnClickedClearReceive()
 {
     m_strReceive.Empty();
-    m_receiveDecoder.Reset();
+    m_receiveFormatter.Clear();
     DropHeldReceiveText();
     CDataExchange dx(this, FALSE);
     DDX_Text(&dx, IDC_RECEIVE_EDIT, m_strReceive);

@@ -2,7 +2,6 @@
 #include "ui/LumetraDlg.h"
 
 #include "ui/SendBacklog.h"
-#include "ui/SendTextEncoder.h"
 
 namespace {
 
@@ -17,15 +16,16 @@ void CLumetraDlg::OnBnClickedSend()
     ReadControls();
 
     // The port object copies the bytes for its overlapped write, so they may go when this returns.
-    const std::string bytes = EncodeSendText(m_strSend);
-    const DWORD nBytes = static_cast<DWORD>(bytes.size());
+    std::string bytes;
+    if (!ComposeSend(bytes))   // bad hex text: the user has been told, the text stays
+        return;
     // A tick reaches this only with nothing pending, so only clicks are ever refused; the text
     // stays for a later click.
-    if (!ClickMaySend(m_Comm.PendingWriteBytes(), nBytes)) {
+    if (!ClickMaySend(m_Comm.PendingWriteBytes(), static_cast<DWORD>(bytes.size()))) {
         ReportError(kLineBehindMessage);
         return;
     }
-    m_Comm.Write(bytes.data(), nBytes);
+    WriteSendBytes(bytes);
 
     if (m_bClearAfterSend) {
         m_strSend.Empty();

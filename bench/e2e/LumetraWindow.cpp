@@ -29,6 +29,27 @@ struct ErrorBoxSearch {
     HWND hFound;
 };
 
+// The file name box of the system's file dialogs (cmb13 of the Explorer style, edt1 of the old).
+const int kFileNameIds[] = { 0x047C, 0x0480 };
+
+BOOL CALLBACK FindFileDialog(HWND hWnd, LPARAM lParam)
+{
+    auto* pSearch = reinterpret_cast<ErrorBoxSearch*>(lParam);
+    DWORD dwProcessId = 0;
+    ::GetWindowThreadProcessId(hWnd, &dwProcessId);
+    wchar_t szClass[16] = {};
+    if (dwProcessId != pSearch->dwProcessId || !::IsWindowVisible(hWnd) || ::GetClassNameW(hWnd, szClass, 16) == 0
+        || std::wstring(szClass) != kDialogClass)
+        return TRUE;
+    for (int nID : kFileNameIds) {
+        if (::GetDlgItem(hWnd, nID) != nullptr) {
+            pSearch->hFound = hWnd;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
 BOOL CALLBACK FindErrorBox(HWND hWnd, LPARAM lParam)
 {
     auto* pSearch = reinterpret_cast<ErrorBoxSearch*>(lParam);
@@ -107,6 +128,39 @@ bool LumetraWindow::SetControlText(int nID, const std::wstring& text, DWORD time
 void LumetraWindow::Click(int nID) const
 {
     ::PostMessageW(m_hDlg, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED), reinterpret_cast<LPARAM>(Control(nID)));
+}
+
+bool LumetraWindow::SetCheck(int nID, bool bChecked, DWORD timeoutMs) const
+{
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(Control(nID), BM_SETCHECK, bChecked ? BST_CHECKED : BST_UNCHECKED, 0, SMTO_NORMAL,
+                                 timeoutMs, &result)
+        && ::SendMessageTimeoutW(m_hDlg, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED),
+                                 reinterpret_cast<LPARAM>(Control(nID)), SMTO_NORMAL, timeoutMs, &result);
+}
+
+bool LumetraWindow::IsChecked(int nID, DWORD timeoutMs) const
+{
+    DWORD_PTR state = 0;
+    return ::SendMessageTimeoutW(Control(nID), BM_GETCHECK, 0, 0, SMTO_NORMAL, timeoutMs, &state)
+        && state == BST_CHECKED;
+}
+
+HWND LumetraWindow::FileDialog() const
+{
+    ErrorBoxSearch search = { ProcessId(), nullptr };
+    ::EnumWindows(FindFileDialog, reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
+void LumetraWindow::AnswerFileDialog(HWND hFileDialog, const std::wstring& path, DWORD timeoutMs)
+{
+    for (int nID : kFileNameIds) {
+        DWORD_PTR result = 0;
+        if (HWND hName = ::GetDlgItem(hFileDialog, nID))
+            ::SendMessageTimeoutW(hName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, timeoutMs, &result);
+    }
+    ::PostMessageW(hFileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
 void LumetraWindow::ClickCheckBox(int nID, bool bChecked) const

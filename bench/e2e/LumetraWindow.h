@@ -16,6 +16,9 @@ public:
     static constexpr int kReceive = IDC_RECEIVE_EDIT;
     static constexpr int kSend = IDC_SEND_EDIT;
     static constexpr int kClearReceive = IDC_CLEAR_RECEIVE;
+    static constexpr int kHexDisplay = IDC_HEX_DISPLAY;
+    static constexpr int kReceiveCount = IDC_RECEIVE_COUNT;
+    static constexpr int kLogToFile = IDC_LOG_TO_FILE;
     static constexpr int kCyclicSend = IDC_CYCLIC_SEND;
     static constexpr int kInterval = IDC_INTERVAL_EDIT;
     static constexpr int kMainDialogTemplate = IDD_LUMETRA_DIALOG;
@@ -42,8 +45,16 @@ public:
     void Click(int nID) const;
     // Sets check box nID to bChecked and posts its BN_CLICKED, as a click that leaves it so does.
     void ClickCheckBox(int nID, bool bChecked) const;
+    // The same click sent instead of posted: returns once the dialog has handled it (true), or
+    // after timeoutMs (false). Not for a click whose handler shows a box.
+    bool SetCheck(int nID, bool bChecked, DWORD timeoutMs) const;
+    bool IsChecked(int nID, DWORD timeoutMs) const;
     // The text of an error message box the program shows, or empty when there is none.
     std::wstring ErrorBoxText() const;
+    // A file dialog (open or save) the program shows, or null when there is none.
+    HWND FileDialog() const;
+    // Types the path into a file dialog's name box and presses its OK button (posted).
+    static void AnswerFileDialog(HWND hFileDialog, const std::wstring& path, DWORD timeoutMs);
 
 private:
     HWND m_hDlg;

@@ -14,8 +14,15 @@
 //                                                 which must show the pattern before it; copies
 //                                                 <file> when a quarter and when all of it is
 //                                                 shown; see MeasureReceive
+//   lumetra-probe receive-hex <stream file> <offset> <go file> <poll ms> [<file> <copy at a quarter> <copy at the end>]
+//                                                 the same with 十六进制显示 ticked: progress from the
+//                                                 receive counter, the final text compared as hex
 //   lumetra-probe display-limit <Lumetra.exe> <stream file>
 //                                                 the receive area's own ceiling; see DisplayLimit.h
+//   lumetra-probe tick <control id> <0|1>         unticks or ticks a check box of the options group
+//                                                 as a click does, and waits until it is handled
+//   lumetra-probe log-to-file <file>              ticks 记录到文件 and answers the save dialog with
+//                                                 the file; waits until the box shows logging
 //   lumetra-probe cyclic-send <bytes> <interval ms>
 //                                                 types a text of <bytes> letters and the interval,
 //                                                 and ticks 指令循环发送
@@ -120,7 +127,7 @@ int ClickClear(DWORD waitMs)
 }
 
 int Receive(const std::wstring& streamFile, unsigned long long offset, const std::wstring& goFile,
-            DWORD pollMs, const FileSnapshots& snapshots)
+            DWORD pollMs, const FileSnapshots& snapshots, ShownForm form)
 {
     StreamRun run = { std::string(), offset };
     if (!ReadFileBytes(streamFile, run.bytes))
@@ -129,10 +136,9 @@ int Receive(const std::wstring& streamFile, unsigned long long offset, const std
     if (!FindWindowOrSay(hDlg))
         return 1;
     const LumetraWindow window(hDlg);
-    ShownBytes before(window, offset);
-    if (before.Poll() != offset)
+    if (form == ShownForm::kText && ShownBytes(window, offset).Poll() != offset)
         return Fail("the receive area does not end where the stream starts");
-    const ReceiveFigures figures = MeasureReceive(window, run, goFile, pollMs, kStallMs, snapshots);
+    const ReceiveFigures figures = MeasureReceive(window, run, goFile, pollMs, kStallMs, snapshots, form);
     if (!figures.bStarted)
         return Fail("cannot create the go file");
     std::printf("bytes=%lu\ncomplete=%d\nelapsed_ms=%.1f\nfirst_tenth_ms=%.1f\nlast_tenth_ms=%.1f\n"
@@ -163,6 +169,46 @@ int DisplayLimit(const std::wstring& lumetraExe, const std::wstring& streamFile)
                 static_cast<unsigned long>(stream.size()), figures.elapsedMs, figures.firstTenthMs,
                 figures.lastTenthMs, figures.nLength);
     return 0;
+}
+
+int Tick(int nID, bool bChecked)
+{
+    HWND hDlg = nullptr;
+    if (!FindWindowOrSay(hDlg))
+        return 1;
+    const LumetraWindow window(hDlg);
+    if (!window.SetCheck(nID, bChecked, kAnswerMs) || window.IsChecked(nID, kAnswerMs) != bChecked)
+        return Fail("the check box did not take the click");
+    return 0;
+}
+
+int LogToFile(const std::wstring& file)
+{
+    HWND hDlg = nullptr;
+    if (!FindWindowOrSay(hDlg))
+        return 1;
+    const LumetraWindow window(hDlg);
+    const Stopwatch clock;
+    window.ClickCheckBox(LumetraWindow::kLogToFile, true);
+    HWND hFileDialog = nullptr;
+    while (clock.ElapsedMs() < kAnswerMs && (hFileDialog = window.FileDialog()) == nullptr)
+        ::Sleep(20);
+    if (hFileDialog == nullptr)
+        return Fail("no save dialog within 10 s of ticking 记录到文件");
+    LumetraWindow::AnswerFileDialog(hFileDialog, file, kAnswerMs);
+    while (clock.ElapsedMs() < 2 * kAnswerMs) {
+        const std::wstring error = window.ErrorBoxText();
+        if (!error.empty()) {
+            std::fprintf(stderr, "lumetra-probe: Lumetra says \"%s\"\n", Narrow(error).c_str());
+            return 1;
+        }
+        if (window.FileDialog() == nullptr && window.IsChecked(LumetraWindow::kLogToFile, kAnswerMs)) {
+            std::printf("log_ms=%.0f\n", clock.ElapsedMs());
+            return 0;
+        }
+        ::Sleep(20);
+    }
+    return Fail("记录到文件 did not stay ticked after the save dialog");
 }
 
 int CyclicSend(unsigned long nBytes, unsigned long nIntervalMs)
@@ -201,8 +247,9 @@ unsigned long NumberArgument(const wchar_t* text)
 int Usage()
 {
     std::fprintf(stderr, "usage: lumetra-probe pattern <file> <bytes> [<offset>] | connect | click-clear <wait s>"
-                         " | receive <stream file> <offset> <go file> <poll ms> [<file> <copy at a quarter> <copy at the end>]"
-                         " | display-limit <Lumetra.exe> <stream file> | cyclic-send <bytes> <interval ms> | untick\n");
+                         " | receive[-hex] <stream file> <offset> <go file> <poll ms> [<file> <copy at a quarter> <copy at the end>]"
+                         " | display-limit <Lumetra.exe> <stream file> | tick <control id> <0|1> | log-to-file <file>"
+                         " | cyclic-send <bytes> <interval ms> | untick\n");
     return 2;
 }
 
@@ -217,12 +264,18 @@ int wmain(int argc, wchar_t** argv)
         return Connect();
     if (command == L"click-clear" && argc == 3)
         return ClickClear(1000 * NumberArgument(argv[2]));
-    if (command == L"receive" && (argc == 6 || argc == 9) && NumberArgument(argv[5]) > 0) {
+    if ((command == L"receive" || command == L"receive-hex") && (argc == 6 || argc == 9)
+        && NumberArgument(argv[5]) > 0) {
         const FileSnapshots snapshots = argc == 9 ? FileSnapshots{ argv[6], argv[7], argv[8] } : FileSnapshots{};
-        return Receive(argv[2], NumberArgument(argv[3]), argv[4], NumberArgument(argv[5]), snapshots);
+        return Receive(argv[2], NumberArgument(argv[3]), argv[4], NumberArgument(argv[5]), snapshots,
+                       command == L"receive" ? ShownForm::kText : ShownForm::kHex);
     }
     if (command == L"display-limit" && argc == 4)
         return DisplayLimit(argv[2], argv[3]);
+    if (command == L"tick" && argc == 4)
+        return Tick(static_cast<int>(NumberArgument(argv[2])), NumberArgument(argv[3]) != 0);
+    if (command == L"log-to-file" && argc == 3)
+        return LogToFile(argv[2]);
     if (command == L"cyclic-send" && argc == 4)
         return CyclicSend(NumberArgument(argv[2]), NumberArgument(argv[3]));
     if (command == L"watch-receive")

@@ -1,5 +1,6 @@
 #include "ReceiveMeasurement.h"
 
+#include "CountedBytes.h"
 #include "FileBytes.h"
 #include "InputLatencyProbe.h"
 #include "ShownBytes.h"
@@ -7,6 +8,7 @@
 #include "tests/support/ResponsivenessProbe.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 const DWORD kAnswerMs = 60000;
@@ -21,11 +23,17 @@ void CopySnapshot(const std::wstring& from, const std::wstring& to)
 }
 
 ReceiveFigures MeasureReceive(const LumetraWindow& window, const StreamRun& run, const std::wstring& goFile,
-                              DWORD pollMs, DWORD stallMs, const FileSnapshots& snapshots)
+                              DWORD pollMs, DWORD stallMs, const FileSnapshots& snapshots, ShownForm form)
 {
     ReceiveFigures figures = {};
     const long long nTarget = static_cast<long long>(run.bytes.size());
-    ShownBytes shown(window, run.offset);
+    std::unique_ptr<ShownBytes> pShown;
+    std::unique_ptr<CountedBytes> pCounted;
+    if (form == ShownForm::kText)
+        pShown = std::make_unique<ShownBytes>(window, run.offset);
+    else
+        pCounted = std::make_unique<CountedBytes>(window, run.offset);
+    auto poll = [&] { return pShown != nullptr ? pShown->Poll() : pCounted->Poll(); };
     testsupport::ResponsivenessProbe pinger(window.Dialog(), kPingPeriodMs, kAnswerMs);
     InputLatencyProbe typing(window.Control(LumetraWindow::kSend));
 
@@ -41,7 +49,7 @@ ReceiveFigures MeasureReceive(const LumetraWindow& window, const StreamRun& run,
     bool bQuarterCopied = false;
     for (;;) {
         ::Sleep(pollMs);
-        const long long nShown = static_cast<long long>(shown.Poll() - run.offset);
+        const long long nShown = static_cast<long long>(poll() - run.offset);
         const double nowMs = clock.ElapsedMs();
         if (nShown > figures.nShown) {
             figures.nShown = nShown;
@@ -78,9 +86,10 @@ ReceiveFigures MeasureReceive(const LumetraWindow& window, const StreamRun& run,
     figures.typingWorstMs = typing.WorstMs();
     figures.nTyped = typing.Characters();
     figures.bTypingPending = typing.Pending();
-    figures.nUnreadLineStarts = shown.UnreadLineStarts();
+    figures.nUnreadLineStarts = pShown != nullptr ? pShown->UnreadLineStarts() : 0;
     const std::wstring text = window.ControlText(LumetraWindow::kReceive, kAnswerMs);
     figures.nTextLength = static_cast<long>(text.size());
-    figures.tail = CompareShownTail(text, run.bytes, run.offset);
+    figures.tail = form == ShownForm::kText ? CompareShownTail(text, run.bytes, run.offset)
+                                            : CompareShownHexTail(text, run.bytes, run.offset);
     return figures;
 }

@@ -5,6 +5,20 @@
 
 #include <climits>
 
+namespace {
+
+// The bytes sent from `from` on: the pattern up to streamOffset, then the stream.
+std::string SentFrom(unsigned long long from, const std::string& stream, unsigned long long streamOffset)
+{
+    if (from < streamOffset)
+        return devsim::StreamPattern(from, static_cast<size_t>(streamOffset - from)) + stream;
+    if (from - streamOffset <= stream.size())
+        return stream.substr(static_cast<size_t>(from - streamOffset));
+    return std::string();
+}
+
+}  // namespace
+
 bool LineStartOffset(const std::wstring& lineStart, unsigned long long& offset)
 {
     const wchar_t* first = lineStart.c_str();
@@ -23,12 +37,33 @@ ShownTail CompareShownTail(const std::wstring& text, const std::string& stream, 
     tail.bAtLineStart = LineStartOffset(text.substr(0, kLineStartChars), tail.offset);
     if (!tail.bAtLineStart)
         return tail;
-    std::string sent;
-    if (tail.offset < streamOffset)
-        sent = devsim::StreamPattern(tail.offset, static_cast<size_t>(streamOffset - tail.offset)) + stream;
-    else if (tail.offset - streamOffset <= stream.size())
-        sent = stream.substr(static_cast<size_t>(tail.offset - streamOffset));
-    tail.nFirstDifference = FirstDifference(text, sent);
+    tail.nFirstDifference = FirstDifference(text, SentFrom(tail.offset, stream, streamOffset));
+    return tail;
+}
+
+
+ShownTail CompareShownHexTail(const std::wstring& text, const std::string& stream, unsigned long long streamOffset)
+{
+    ShownTail tail = {};
+    std::wstring hex;
+    for (wchar_t ch : text)
+        if (ch != L'\r' && ch != L'\n')
+            hex += ch;
+    hex.erase(0, hex.size() % 3);
+    const unsigned long long nBytes = hex.size() / 3;
+    const unsigned long long nEnd = streamOffset + stream.size();
+    tail.bAtLineStart = nBytes <= nEnd && (hex.empty() || hex[2] == L' ');
+    if (!tail.bAtLineStart)
+        return tail;
+    tail.offset = nEnd - nBytes;
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string expected;
+    for (unsigned char byte : SentFrom(tail.offset, stream, streamOffset)) {
+        expected += kDigits[byte >> 4];
+        expected += kDigits[byte & 15];
+        expected += ' ';
+    }
+    tail.nFirstDifference = FirstDifference(hex, expected);
     return tail;
 }
 

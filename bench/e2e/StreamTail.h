@@ -25,3 +25,8 @@ ShownTail CompareShownTail(const std::wstring& text, const std::string& stream, 
 // (the stream is ASCII, so one byte is one character), or of the first place where one of them
 // has ended and the other has not; -1 when both are equal.
 long FirstDifference(const std::wstring& shown, const std::string& sent);
+
+// The same for hex display: the text is "XX " per byte, with line breaks that the window may
+// have put in; it must end with the last byte sent. A byte whose text the trim cut in two is
+// left out; `bAtLineStart` is then whether the rest lines up with whole bytes.
+ShownTail CompareShownHexTail(const std::wstring& text, const std::string& stream, unsigned long long streamOffset);

@@ -75,6 +75,19 @@ const std::vector<ExpectedControl> kMainDialogControls = {
     {kNoId, kButton, kGroupBox, 5, 182, 101, 55, Text(L"发送区设置")},
     {kNoId, kStatic, kLabel, 81, 219, 17, 8, Text(L"毫秒")},
     {IDC_INTERVAL_EDIT, kEdit, kIntervalEdit, 47, 215, 29, 14, kNoText},
+    // The options group, after every original control.
+    {IDC_HEX_DISPLAY, kButton, kCheckBox, 363, 16, 90, 10, Text(L"十六进制显示")},
+    {IDC_TIMESTAMPS, kButton, kCheckBox, 363, 30, 90, 10, Text(L"显示时间戳")},
+    {kNoId, kStatic, kLabel, 363, 47, 32, 8, Text(L"分包间隔")},
+    {IDC_PACKET_GAP_EDIT, kEdit, kIntervalEdit, 397, 44, 29, 14, kNoText},
+    {kNoId, kStatic, kLabel, 430, 47, 17, 8, Text(L"毫秒")},
+    {IDC_HEX_SEND, kButton, kCheckBox, 363, 72, 90, 10, Text(L"十六进制发送")},
+    {IDC_SEND_NEW_LINE, kButton, kCheckBox, 363, 86, 90, 10, Text(L"发送新行")},
+    {IDC_LOG_TO_FILE, kButton, kCheckBox, 363, 110, 90, 10, Text(L"记录到文件")},
+    {IDC_RECEIVE_COUNT, kStatic, kLabel, 363, 134, 90, 8, Text(L"接收\uFF1A0")},
+    {IDC_SEND_COUNT, kStatic, kLabel, 363, 148, 90, 8, Text(L"发送\uFF1A0")},
+    {IDC_CLEAR_COUNTS, kButton, kPushButton, 383, 164, 50, 14, Text(L"计数清零")},
+    {kNoId, kButton, kGroupBox, 356, 2, 104, 235, Text(L"扩展功能")},
 };
 
 const std::vector<ExpectedControl> kAboutBoxControls = {
@@ -126,7 +139,7 @@ TEST(MainDialogTemplate, HasCaptionFontSizeAndFixedFrame)
     // Two em dashes and an ideographic space, exactly as the product shows its name.
     EXPECT_EQ(L"Varnholt\u2014\u2014Lumetra\u30002.0版", dialog.title);
     ExpectSongTiNinePoints(dialog);
-    EXPECT_EQ(360, dialog.cx);
+    EXPECT_EQ(466, dialog.cx);
     EXPECT_EQ(247, dialog.cy);
     EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
                                  DS_MODALFRAME | DS_SETFONT),

@@ -1,5 +1,6 @@
 // devsim's device logic: bytes in, bytes out, with the time given by the test.
 #include "tools/devsim/DeviceSimulator.h"
+#include "tools/devsim/ModbusRtu.h"
 #include "tools/devsim/StreamPattern.h"
 
 #include <windows.h>
@@ -137,12 +138,63 @@ TEST(DeviceSimulator, HelpListsEveryCommand)
     const std::string help = device.Receive("HELP\r\n", kStart);
     const std::string lines = "\n" + help; // each command begins a line
     for (const char* command : {"AT - ", "HELP - ", "CHINESE - ", "STREAM <n> [<rate>] - ",
-                                "STOP - ", "STATUS [ON|OFF] - "})
+                                "STOP - ", "STATUS [ON|OFF] - ", "01 03 00 00 00 02 C4 0B - "})
         EXPECT_NE(std::string::npos, lines.find(std::string("\n") + command)) << command;
     ASSERT_GE(help.size(), 2u);
     EXPECT_EQ("\r\n", help.substr(help.size() - 2));
     for (size_t i = help.find('\n'); i != std::string::npos; i = help.find('\n', i + 1))
         EXPECT_EQ('\r', help[i - 1]) << "bare LF at " << i;
+}
+
+// Bytes written as hex pairs separated by blanks.
+std::string Hex(const std::string& text)
+{
+    std::string bytes;
+    for (size_t i = 0; i + 1 < text.size(); i += 3)
+        bytes.push_back(static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16)));
+    return bytes;
+}
+
+TEST(DeviceSimulator, ModbusReadHoldingRegistersOfItsUnitIsAnsweredWithItsCrc)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> chunks;   // hex, or text where marked
+        std::string reply;                 // hex
+    };
+    const Case cases[] = {
+        {"registers 0-1", {"01 03 00 00 00 02 C4 0B"}, "01 03 04 00 00 00 01 3B F3"},
+        {"register 10: a 0A in the frame ends no line", {"01 03 00 0A 00 01 A4 08"}, "01 03 02 00 0A 38 43"},
+        {"split across reads", {"01 03 00", "00 00 02 C4 0B"}, "01 03 04 00 00 00 01 3B F3"},
+        {"bad CRC: no reply", {"01 03 00 00 00 02 C4 0C"}, ""},
+        {"another unit: no reply", {"02 03 00 00 00 02 C4 38"}, ""},
+        {"no registers: exception 3", {"01 03 00 00 00 00 45 CA"}, "01 83 03 01 31"},
+        {"126 registers: exception 3", {"01 03 00 00 00 7E C5 EA"}, "01 83 03 01 31"},
+        {"past address FFFF: exception 2", {"01 03 FF FF 00 02 C4 2F"}, "01 83 02 C0 F1"},
+        {"another function: exception 1", {"01 04 00 00 00 02 71 CB"}, "01 84 01 82 C0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CDeviceSimulator device(Quiet());
+        device.Start(kStart);
+        std::string out;
+        for (const std::string& chunk : c.chunks)
+            out += device.Receive(Hex(chunk), kStart);
+        EXPECT_EQ(Hex(c.reply), out);
+    }
+    EXPECT_EQ(0x0BC4, devsim::ModbusCrc(Hex("01 03 00 00 00 02")));
+}
+
+TEST(DeviceSimulator, LineCommandsWorkAroundModbusFrames)
+{
+    CDeviceSimulator device(Quiet());
+    device.Start(kStart);
+    // A line end sent after the frame ("发送新行") is an empty line: no reply of its own.
+    EXPECT_EQ(Hex("01 03 04 00 00 00 01 3B F3"), device.Receive(Hex("01 03 00 00 00 02 C4 0B") + "\r\n", kStart));
+    EXPECT_EQ("OK\r\n", device.Receive("AT\r\n", kStart));
+    // A frame cut short is dropped after a quiet while; the next command is read whole.
+    EXPECT_EQ("", device.Receive(Hex("01 03 00"), kStart));
+    EXPECT_EQ("OK\r\n", device.Receive("AT\r", kStart + 100));
 }
 
 TEST(DeviceSimulator, ChineseLineIsGbkWhateverTheCodePage)

@@ -1,6 +1,7 @@
 #include "tools/devsim/DeviceSimulator.h"
 
 #include "framework/DecimalDigits.h"
+#include "tools/devsim/ModbusRtu.h"
 #include "tools/devsim/StreamPattern.h"
 
 #include <algorithm>
@@ -12,6 +13,9 @@ namespace {
 constexpr char kLineEnd[] = "\r\n";
 constexpr unsigned long long kMaxStreamLength = 1000000000;  // 1 GB
 constexpr unsigned long long kMaxStreamRate = 100000000;     // 100 MB/s
+// A binary frame that stops short for this long is dropped, so a stray byte cannot swallow the
+// start of the next command. Far longer than any pause inside one write, even under Wine.
+constexpr unsigned long long kFrameTimeoutMs = 100;
 
 // "你好，世界！这是设备模拟器发送的中文（GBK 编码）。" in code page 936, written out byte by byte
 // so the reply does not depend on the code page devsim runs under.
@@ -23,6 +27,13 @@ constexpr char kChineseGbk[] =
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t';
+}
+
+// A control byte other than a blank or a line end cannot begin a typed command: at the start of
+// a line it begins a binary frame (a Modbus unit address is 1 to 247).
+bool BeginsFrame(char c)
+{
+    return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n';
 }
 
 // ASCII only: other bytes may be parts of GBK characters.
@@ -79,6 +90,9 @@ const std::vector<std::string>& CommandHelp()
         "STREAM <n> [<rate>] - n pattern bytes, at <rate> bytes/s or full speed",
         "STOP - end a running stream",
         "STATUS [ON|OFF] - a status line now, or the periodic one on or off",
+        std::string(kModbusExampleRequest) +
+            " - (sent as hex bytes) Modbus RTU read holding registers 0-1 of unit 1; register n "
+            "holds n, a bad CRC gets no reply",
     };
     return lines;
 }
@@ -96,7 +110,20 @@ std::string CDeviceSimulator::Receive(const std::string& bytes, unsigned long lo
 {
     m_bytesIn += bytes.size();
     std::string out = m_behaviour.echo ? bytes : std::string();
+    if (!m_frame.empty() && now - m_frameTime >= kFrameTimeoutMs)
+        m_frame.clear();
     for (char c : bytes) {
+        // A frame is binary: its bytes may look like line ends.
+        if (!m_frame.empty() || (m_line.empty() && !m_bLineTooLong && BeginsFrame(c))) {
+            m_frame.push_back(c);
+            m_frameTime = now;
+            m_bAfterCr = false;
+            if (m_frame.size() == kModbusRequestLength) {
+                out += AnswerModbusRequest(m_frame);
+                m_frame.clear();
+            }
+            continue;
+        }
         const bool bLfOfCrLf = c == '\n' && m_bAfterCr;
         m_bAfterCr = c == '\r';
         if (bLfOfCrLf)

@@ -1,5 +1,5 @@
 // What devsim's simulated device says: a greeting, echo, line commands, a paced test-pattern
-// stream and a periodic status line. Pure logic: bytes in, bytes out, with the time (in
+// stream, a periodic status line and replies to Modbus RTU requests (ModbusRtu.h). Pure logic: bytes in, bytes out, with the time (in
 // milliseconds on any steady clock) given by the caller, so every behaviour is testable without a
 // port or a clock.
 #pragma once
@@ -28,8 +28,10 @@ public:
 
     // The device comes on line at `now`: returns the greeting line. Call once, first.
     std::string Start(unsigned long long now);
-    // Returns the answer to bytes from the line: their echo, then the replies to the lines they
-    // complete. A line ends with CR, LF or CR LF; an LF right after a CR ends nothing.
+    // Returns the answer to bytes from the line: their echo, then the replies to the lines and
+    // frames they complete. A line ends with CR, LF or CR LF; an LF right after a CR ends nothing.
+    // A control byte (not a blank or line end) at the start of a line begins a binary frame of
+    // kModbusRequestLength bytes, line ends included; one left incomplete for 100 ms is dropped.
     std::string Receive(const std::string& bytes, unsigned long long now);
     // Returns what is due by `now`: a status line, or else up to `maxStreamBytes` of a running
     // stream.
@@ -58,6 +60,8 @@ private:
     std::string m_line;             // the line being received, without its end
     bool m_bLineTooLong = false;    // bytes of the current line were dropped
     bool m_bAfterCr = false;        // the last byte was a CR (a following LF belongs to it)
+    std::string m_frame;            // the binary frame being received
+    unsigned long long m_frameTime = 0; // when its last byte came
 
     unsigned long long m_streamLength = 0;
     unsigned long long m_streamSent = 0;

@@ -90,6 +90,18 @@ TEST_F(MainWindowStartup, OtherControlsShowTheMembersFirstValues)
     EXPECT_EQ(host.Item(IDC_PORT_LIST), host.Focus()) << "the first tab stop should have the focus";
 }
 
+TEST_F(MainWindowStartup, OptionsStartOffWithTheCountersAtZeroInAWindowThatFitsA1024By768Screen)
+{
+    for (int nID : { IDC_HEX_DISPLAY, IDC_TIMESTAMPS, IDC_HEX_SEND, IDC_SEND_NEW_LINE, IDC_LOG_TO_FILE })
+        EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED), host.CheckState(nID)) << "check box " << nID;
+    EXPECT_EQ(L"接收：0", host.Text(IDC_RECEIVE_COUNT));
+    EXPECT_EQ(L"发送：0", host.Text(IDC_SEND_COUNT));
+    RECT rect = {};
+    ASSERT_TRUE(::GetWindowRect(host.Window(), &rect));
+    EXPECT_LE(rect.right - rect.left, 1024);
+    EXPECT_LE(rect.bottom - rect.top, 768);
+}
+
 TEST_F(MainWindowStartup, MembersStartAsTheListsShowAndTakeNewSelectionsAtTheNextExchange)
 {
     struct Members { CString baud; int nDataBits, nStopBits, nParity; };

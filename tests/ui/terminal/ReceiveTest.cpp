@@ -153,7 +153,7 @@ TEST_F(TerminalTest, DataReceivedWhilePausedIsDroppedForGoodAndTheAreaLeftAlone)
 
 TEST_F(TerminalTest, PauseClearAndDisconnectDropAHeldPartOfACharacter)
 {
-    auto heldBytes = [&] { return Host().Invoke([](TerminalDlg& dlg) { return dlg.m_receiveDecoder.Pending().size(); }); };
+    auto heldBytes = [&] { return Host().Invoke([](TerminalDlg& dlg) { return dlg.m_receiveFormatter.Pending().size(); }); };
     auto holdLeadByte = [&] {
         ASSERT_TRUE(Peer(kFirstCom).Send("\xD6"));
         ASSERT_TRUE(dialog_host::WaitUntil([&] { return heldBytes() == 1; }, kWaitMs));

@@ -51,6 +51,15 @@ BOOL TerminalDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* 
     return LumetraDlgProbe::OnWndMsg(message, wParam, lParam, pResult);
 }
 
+bool TerminalDlg::AskLogFilePath(CString& strPath)
+{
+    ++m_nLogPathQuestions;
+    if (!m_logPathAnswer)
+        return false;
+    strPath = m_logPathAnswer->c_str();
+    return true;
+}
+
 bool operator==(const TerminalDlg::Announcement& a, const TerminalDlg::Announcement& b)
 {
     return a.message == b.message && a.wParam == b.wParam && a.lParam == b.lParam;

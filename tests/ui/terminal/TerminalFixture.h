@@ -7,6 +7,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,11 +16,17 @@
 #include "tests/ui/support/LumetraDlgProbe.h"
 #include "tests/ui/terminal/CommStateRecorder.h"
 
-// The main window with the receive decoder and pacer opened up and the announcements it gets recorded.
+// The main window with the receive formatter and pacer opened up, the announcements it gets
+// recorded, and the save dialog of "记录到文件" answered by the test.
 class TerminalDlg : public LumetraDlgProbe {
 public:
-    using CLumetraDlg::m_receiveDecoder;
+    using CLumetraDlg::m_receiveFormatter;
     using CLumetraDlg::m_receivePacer;
+
+    // What the save dialog answers: a path, or nothing (cancelled). Dialog thread only.
+    std::optional<std::wstring> m_logPathAnswer;
+    int m_nLogPathQuestions = 0;
+    bool AskLogFilePath(CString& strPath) override;
 
     struct Announcement {
         UINT message;

@@ -1,0 +1,141 @@
+// What the receive area gains for the bytes read: hex text, the time stamps, and the formatter
+// that puts the decoder or hex, stamps and packets together over a stream with option switches.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/ReceiveFormatter.h"
+#include "ui/ReceiveHexText.h"
+#include "ui/ReceiveTimestamp.h"
+
+namespace {
+
+const UINT kGbk = 936;
+
+SYSTEMTIME LocalTime(WORD wDay, WORD wHour, WORD wMinute, WORD wSecond, WORD wMilliseconds)
+{
+    SYSTEMTIME time = {};
+    time.wYear = 2026;
+    time.wMonth = 12;
+    time.wDay = wDay;
+    time.wHour = wHour;
+    time.wMinute = wMinute;
+    time.wSecond = wSecond;
+    time.wMilliseconds = wMilliseconds;
+    return time;
+}
+
+TEST(ReceiveHexText, EveryByteIsTwoUpperCaseDigitsAndASpace)
+{
+    const struct { std::string bytes; std::wstring text; } cases[] = {
+        { "", L"" },
+        { std::string("\0", 1), L"00 " },
+        { std::string("\0A\xFF\r\n", 5), L"00 41 FF 0D 0A " },
+        { "\x01\x03\x7F\x80\xab", L"01 03 7F 80 AB " },
+    };
+    for (const auto& c : cases) {
+        std::wstring text = L"x";
+        AppendHexText(text, reinterpret_cast<const BYTE*>(c.bytes.data()), static_cast<DWORD>(c.bytes.size()));
+        EXPECT_EQ(L"x" + c.text, text);
+    }
+}
+
+TEST(ReceiveTimestamp, StampShowsTheTimeOfDayToTheMillisecond)
+{
+    const struct { SYSTEMTIME time; std::wstring stamp; } cases[] = {
+        { LocalTime(8, 0, 0, 0, 0), L"[00:00:00.000] " },
+        { LocalTime(8, 9, 5, 7, 42), L"[09:05:07.042] " },
+        { LocalTime(8, 23, 59, 59, 999), L"[23:59:59.999] " },
+    };
+    for (const auto& c : cases) {
+        std::wstring text;
+        AppendTimestamp(text, LocalMilliseconds(c.time));
+        EXPECT_EQ(c.stamp, text);
+    }
+    EXPECT_EQ(1u, LocalMilliseconds(LocalTime(9, 0, 0, 0, 0)) - LocalMilliseconds(LocalTime(8, 23, 59, 59, 999)))
+        << "times are one count across midnight";
+}
+
+// One step of a stream: a chunk read at a time (milliseconds after 11:22:33.000), or an option
+// switch, or a pause or clear.
+struct Step {
+    enum Kind { Chunk, Hex, Stamps, Gap, Interrupt, Clear } kind;
+    std::string bytes;
+    ULONGLONG nAt;   // chunk: read time; Gap: the gap; Hex and Stamps: 1 on, 0 off
+};
+
+Step Read(const std::string& bytes, ULONGLONG nAt) { return { Step::Chunk, bytes, nAt }; }
+Step HexOn(bool bOn = true) { return { Step::Hex, "", bOn ? 1u : 0u }; }
+Step StampsOn(bool bOn = true) { return { Step::Stamps, "", bOn ? 1u : 0u }; }
+Step Gap(ULONGLONG nGap) { return { Step::Gap, "", nGap }; }
+Step Pause() { return { Step::Interrupt, "", 0 }; }
+Step Cleared() { return { Step::Clear, "", 0 }; }
+
+// The receive area's text after the steps (emptied at a Clear).
+std::wstring Shown(UINT nCodePage, const std::vector<Step>& steps)
+{
+    const ULONGLONG nBase = LocalMilliseconds(LocalTime(8, 11, 22, 33, 0));
+    CReceiveFormatter formatter(nCodePage);
+    std::wstring text;
+    for (const Step& step : steps) {
+        switch (step.kind) {
+        case Step::Chunk:
+            formatter.Format(reinterpret_cast<const BYTE*>(step.bytes.data()),
+                             static_cast<DWORD>(step.bytes.size()), nBase + step.nAt, text);
+            break;
+        case Step::Hex: formatter.SetHex(step.nAt != 0); break;
+        case Step::Stamps: formatter.SetTimestamps(step.nAt != 0); break;
+        case Step::Gap: formatter.SetPacketGap(static_cast<DWORD>(step.nAt)); break;
+        case Step::Interrupt: formatter.Interrupt(); break;
+        case Step::Clear: formatter.Clear(); text.clear(); break;
+        }
+    }
+    return text;
+}
+
+TEST(ReceiveFormatter, StreamsWithOptionSwitchesShowEveryByteOnce)
+{
+    const struct { const char* pszName; UINT nCodePage; std::vector<Step> steps; std::wstring text; } cases[] = {
+        { "options off: the decoder's text, nothing added", kGbk,
+          { Read(std::string("ab\0c\r\n\xD6", 7), 0), Read("\xD0", 300) }, L"abc\r\n中" },
+        { "hex: every byte, zero bytes included", kGbk,
+          { HexOn(), Read(std::string("\0A", 2), 0), Read("\xFF\r\n", 100) }, L"00 41 FF 0D 0A " },
+        { "text stamps: the time of a line's first byte, written with it, not at the LF before", kGbk,
+          { StampsOn(), Read("ab\r\n", 5), Read("cd\r", 40), Read("\ne", 90) },
+          L"[11:22:33.005] ab\r\n[11:22:33.040] cd\r\n[11:22:33.090] e" },
+        { "text stamps: a held-back character's line has the time its first byte was read", kGbk,
+          { StampsOn(), Read("\xD6", 7), Read("\xD0x", 19) }, L"[11:22:33.007] 中x" },
+        { "stamps ticked mid-line: a new line begins with the next byte", kGbk,
+          { Read("ab", 0), StampsOn(), Read("cd", 10) }, L"ab\r\n[11:22:33.010] cd" },
+        { "stamps ticked after a line end: no empty line", kGbk,
+          { Read("ab\r\n", 0), StampsOn(), Read("cd", 10) }, L"ab\r\n[11:22:33.010] cd" },
+        { "hex packets: a gap of at least the packet gap begins one, a shorter one does not", kGbk,
+          { HexOn(), StampsOn(), Read("\x01\x03", 0), Read("\x04", 10), Read("\x05", 30), Read("\x06", 49) },
+          L"[11:22:33.000] 01 03 04 \r\n[11:22:33.030] 05 06 " },
+        { "packet gap set to 0: every chunk is a packet", kGbk,
+          { HexOn(), StampsOn(), Gap(0), Read("\x01", 0), Read("\x02", 0) },
+          L"[11:22:33.000] 01 \r\n[11:22:33.000] 02 " },
+        { "hex without stamps: no packets, no line breaks", kGbk,
+          { HexOn(), Read("\x01", 0), Read("\x02", 500) }, L"01 02 " },
+        { "hex ticked with half a character waiting: its byte is shown once, in hex", kGbk,
+          { Read("a\xD6", 0), HexOn(), Read("\xD0", 5) }, L"aD6 D0 " },
+        { "hex unticked: the next bytes are text again", kGbk,
+          { HexOn(), Read("A", 0), HexOn(false), Read("B\xD6", 5), Read("\xD0", 9) }, L"41 B中" },
+        { "a switch of mode with stamps on begins a line", kGbk,
+          { StampsOn(), HexOn(), Read("A", 0), HexOn(false), Read("B\r\n", 5), HexOn(), Read("C", 6) },
+          L"[11:22:33.000] 41 \r\n[11:22:33.005] B\r\n[11:22:33.006] 43 " },
+        { "held byte shown in hex at its own read time, a packet of its own after a gap", kGbk,
+          { StampsOn(), Read("a\xD6", 0), HexOn(), Read("\x01", 50) },
+          L"[11:22:33.000] a\r\n[11:22:33.000] D6 \r\n[11:22:33.050] 01 " },
+        { "bytes not shown (paused): the half character goes with them, the next byte begins a line", kGbk,
+          { StampsOn(), Read("ab\xD6", 0), Pause(), Read("cd", 50) },
+          L"[11:22:33.000] ab\r\n[11:22:33.050] cd" },
+        { "cleared: the next byte begins the first line", kGbk,
+          { StampsOn(), Read("ab", 0), Cleared(), Read("cd", 5) }, L"[11:22:33.005] cd" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.text, Shown(c.nCodePage, c.steps)) << c.pszName;
+}
+
+}  // namespace

@@ -1,0 +1,170 @@
+// The options group: hex display and time stamps (CReceiveFormatter), hex send and the line
+// ending (ComposeSendBytes), the byte counters, and "记录到文件" (CSessionLog). The window only
+// wires them into the receive and send roads; each keeps its logic in its own class.
+#include "ui/LumetraDlg.h"
+
+#include <string>
+
+#include "ui/ReceiveTimestamp.h"
+#include "ui/SendComposer.h"
+
+namespace {
+
+const wchar_t kLogFileFilter[] = L"记录文件 (*.log)|*.log|所有文件 (*.*)|*.*||";
+
+CString CounterText(LPCWSTR pszLabel, ULONGLONG nCount)
+{
+    return CString(pszLabel) + std::to_wstring(nCount).c_str();
+}
+
+// pszFormat takes the file's path, then the system's reason.
+CString LogErrorText(LPCWSTR pszFormat, const SessionLogError& error)
+{
+    CString strText;
+    strText.Format(pszFormat, error.strPath.c_str(), error.strReason.c_str());
+    return strText;
+}
+
+}  // namespace
+
+void CLumetraDlg::TakeReceivedBytes(const BYTE* pBytes, DWORD nCount)
+{
+    m_nReceivedCount += nCount;
+    m_sessionLog.Write(pBytes, nCount);
+}
+
+void CLumetraDlg::FormatReceivedBytes(const BYTE* pBytes, DWORD nCount, std::wstring& text)
+{
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    m_receiveFormatter.Format(pBytes, nCount, LocalMilliseconds(now), text);
+}
+
+// A failed log is reported here, once, and not where the writer found it: that is another
+// thread, and a box must not open in the middle of a read.
+void CLumetraDlg::RefreshOptions()
+{
+    ShowCounters();
+    SessionLogError error;
+    if (!m_sessionLog.TakeFailure(error))
+        return;
+    // Stopped before the box: notifications dispatched by its loop find nothing more to report.
+    StopSessionLog();
+    ReportError(LogErrorText(L"写入记录文件“%s”失败，记录已停止：%s", error));
+}
+
+void CLumetraDlg::ApplyReceiveOptions()
+{
+    m_receiveFormatter.SetHex(m_bHexDisplay != FALSE);
+    m_receiveFormatter.SetTimestamps(m_bTimestamps != FALSE);
+    m_receiveFormatter.SetPacketGap(m_nPacketGap);
+}
+
+// The two boxes alone: a click takes effect even while another box holds a refused entry.
+void CLumetraDlg::OnBnClickedHexDisplay()
+{
+    CDataExchange dx(this, TRUE);
+    DDX_Check(&dx, IDC_HEX_DISPLAY, m_bHexDisplay);
+    ApplyReceiveOptions();
+}
+
+void CLumetraDlg::OnBnClickedTimestamps()
+{
+    CDataExchange dx(this, TRUE);
+    DDX_Check(&dx, IDC_TIMESTAMPS, m_bTimestamps);
+    ApplyReceiveOptions();
+}
+
+bool CLumetraDlg::ComposeSend(std::string& bytes)
+{
+    SendOptions options;
+    options.bHex = m_bHexSend != FALSE;
+    options.bLineEnding = m_bSendNewLine != FALSE;
+    SendHexError error;
+    if (ComposeSendBytes(m_strSend, options, bytes, error))
+        return true;
+
+    // Cyclic sending ends before the message, so no tick comes while it is up.
+    KillTimer(CYCLIC_SEND_TIMER);
+    m_bCyclicSend = FALSE;
+    CDataExchange dx(this, FALSE);
+    DDX_Check(&dx, IDC_CYCLIC_SEND, m_bCyclicSend);
+
+    CString strMessage;
+    strMessage.Format(error.bUnpaired ? L"十六进制发送：第 %u 个字符“%s”缺少配对的另一位数字，未发送。"
+                                      : L"十六进制发送：第 %u 个字符“%s”不是十六进制数字，未发送。",
+                      static_cast<unsigned>(error.nPosition), error.strCharacter.c_str());
+    ReportError(strMessage);
+    // The character is selected in the send text, ready to be corrected.
+    CWnd* pSend = GetDlgItem(IDC_SEND_EDIT);
+    pSend->SendMessage(EM_SETSEL, error.nIndex, error.nIndex + error.strCharacter.size());
+    ::SetFocus(pSend->GetSafeHwnd());
+    return false;
+}
+
+void CLumetraDlg::WriteSendBytes(const std::string& bytes)
+{
+    m_Comm.Write(bytes.data(), static_cast<DWORD>(bytes.size()));
+    m_nSentCount += bytes.size();
+    ShowCounters();
+}
+
+void CLumetraDlg::ShowCounters()
+{
+    if (m_nShownReceived != m_nReceivedCount) {
+        SetDlgItemText(IDC_RECEIVE_COUNT, CounterText(L"接收：", m_nReceivedCount));
+        m_nShownReceived = m_nReceivedCount;
+    }
+    if (m_nShownSent != m_nSentCount) {
+        SetDlgItemText(IDC_SEND_COUNT, CounterText(L"发送：", m_nSentCount));
+        m_nShownSent = m_nSentCount;
+    }
+}
+
+void CLumetraDlg::OnBnClickedClearCounts()
+{
+    m_nReceivedCount = 0;
+    m_nSentCount = 0;
+    ShowCounters();
+}
+
+// Ticking asks for the file and starts logging; unticking, cancelling or a file that cannot be
+// made leaves the box unticked and no log open.
+void CLumetraDlg::OnBnClickedLogToFile()
+{
+    CDataExchange dx(this, TRUE);
+    DDX_Check(&dx, IDC_LOG_TO_FILE, m_bLogToFile);
+    if (m_sessionLog.IsOpen() == (m_bLogToFile != FALSE))
+        return;
+    CString strPath;
+    if (!m_bLogToFile || !AskLogFilePath(strPath)) {
+        StopSessionLog();
+        return;
+    }
+    SessionLogError error;
+    if (!m_sessionLog.Open(strPath, error)) {
+        StopSessionLog();
+        ReportError(LogErrorText(L"无法创建记录文件“%s”：%s", error));
+    }
+}
+
+void CLumetraDlg::StopSessionLog()
+{
+    m_sessionLog.Close();
+    m_bLogToFile = FALSE;
+    CDataExchange dx(this, FALSE);
+    DDX_Check(&dx, IDC_LOG_TO_FILE, m_bLogToFile);
+}
+
+bool CLumetraDlg::AskLogFilePath(CString& strPath)
+{
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    CFileDialog dlg(FALSE, L"log", SuggestLogFileName(now).c_str(),
+                    OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR,
+                    kLogFileFilter, this);
+    if (dlg.DoModal() != IDOK)
+        return false;
+    strPath = dlg.GetPathName();
+    return true;
+}

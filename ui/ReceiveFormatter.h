@@ -1,0 +1,67 @@
+// CReceiveFormatter: the text that the receive area gains for the bytes read from the port, with
+// the display options "十六进制显示" and "显示时间戳". One instance follows the whole stream:
+//   bytes read -> (counters, log) -> Format: text decoder or hex, stamps -> text to append.
+// - Text mode: the bytes through CReceiveTextDecoder, which may hold back the first part of a
+//   character until the next chunk. Hex mode: AppendHexText.
+// - An option applies to the bytes formatted from then on; what was given stays. A part character
+//   waiting in the decoder when hex is switched on is shown in hex with the next chunk, so no
+//   byte is shown twice or lost across a switch.
+// - Stamps ("[HH:MM:SS.mmm] ", the time the line's or packet's first byte was read) go in front
+//   of that first byte, written together with it:
+//   text mode: a line begins after each LF;
+//   hex mode: a packet begins with a chunk read at least the packet gap after the one before it,
+//   on a line of its own (CR LF is inserted before it).
+//   A line also begins with the first byte after stamps are switched on, after a change of mode
+//   while they are on, after Interrupt and after Clear; a CR LF goes before it when the text
+//   given so far ends inside a line.
+// - With both options off the text is exactly the decoder's.
+// Pure: times come in as LocalMilliseconds values, so every case is a table.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "ui/ReceiveTextDecoder.h"
+
+class CReceiveFormatter {
+public:
+    // Two passes of the port monitor, which looks every 10 ms: the chunks of one burst are read
+    // at most about one pass apart, so a quiet gap of two passes is the shortest that is surely
+    // quiet on the line, and still far below the pause between a request and its reply.
+    static constexpr DWORD kDefaultPacketGap = 20;
+
+    explicit CReceiveFormatter(UINT nCodePage = CP_THREAD_ACP);
+
+    void SetHex(bool bHex);
+    void SetTimestamps(bool bTimestamps);
+    // Milliseconds; 0 makes every chunk a packet of its own.
+    void SetPacketGap(DWORD nMilliseconds) { m_nPacketGap = nMilliseconds; }
+
+    // Appends to `text` what the chunk shows. nReadTime: when its bytes were read (or found
+    // waiting), in LocalMilliseconds.
+    void Format(const BYTE* pBytes, DWORD nCount, ULONGLONG nReadTime, std::wstring& text);
+    // Bytes were read and not shown (display paused): a part character waiting is dropped with
+    // them, and the next byte shown begins a line.
+    void Interrupt();
+    // The receive area was emptied: as Interrupt, with no line left open.
+    void Clear();
+    // Bytes of a part character waiting in the text decoder for the rest of it.
+    const std::string& Pending() const { return m_decoder.Pending(); }
+
+private:
+    void FormatText(const BYTE* pBytes, DWORD nCount, ULONGLONG nReadTime, std::wstring& text);
+    void FormatHex(const BYTE* pBytes, DWORD nCount, ULONGLONG nReadTime, std::wstring& text);
+    void BeginLine(ULONGLONG nTime, std::wstring& text);
+
+    CReceiveTextDecoder m_decoder;
+    bool m_bHex = false;
+    bool m_bTimestamps = false;
+    DWORD m_nPacketGap = kDefaultPacketGap;
+
+    bool m_bLineBegins = true;      // with stamps on, the next byte shown begins a line
+    bool m_bLineOpen = false;       // the text given so far ends inside a line
+    bool m_bReadBefore = false;     // m_nLastRead holds the time of an earlier chunk
+    ULONGLONG m_nLastRead = 0;
+    ULONGLONG m_nPendingRead = 0;   // when the part character waiting in the decoder was read
+};

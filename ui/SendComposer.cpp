@@ -1,0 +1,17 @@
+#include "ui/SendComposer.h"
+
+#include "ui/SendTextEncoder.h"
+
+bool ComposeSendBytes(LPCWSTR pszText, const SendOptions& options, std::string& bytes,
+                      SendHexError& error, UINT nCodePage)
+{
+    std::string composed;
+    if (!options.bHex)
+        composed = EncodeSendText(pszText, nCodePage);
+    else if (!ParseSendHex(pszText, composed, error))
+        return false;
+    if (options.bLineEnding)
+        composed += kSendLineEnding;
+    bytes.swap(composed);
+    return true;
+}
