@@ -44,7 +44,9 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
     }
     BYTE chunk[CSerialLink::READ_CHUNK];   // the decoder takes the count: no terminator needed
     do {
-        for (int nChunk = 0; nChunk < kReceiveChunksPerNotification; ++nChunk) {
+        // A notification may find nothing queued (the one before it read what it announced): a
+        // read then waits out the read time-out, 500 ms with the window frozen, so it is asked first.
+        for (int nChunk = 0; nChunk < kReceiveChunksPerNotification && m_Comm.HasBytesToRead(); ++nChunk) {
             const DWORD nRead = m_Comm.Read(chunk);
             TakeReceivedBytes(chunk, nRead);   // counted and logged, paused or not
             if (m_bPauseDisplay)
@@ -52,7 +54,7 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
             else
                 FormatReceivedBytes(chunk, nRead, m_receiveHeld);
             // A short read took all there was: asking the driver again would cost a round trip.
-            if (nRead < CSerialLink::READ_CHUNK || !m_Comm.HasBytesToRead())
+            if (nRead < CSerialLink::READ_CHUNK)
                 break;
         }
     } while ((m_Comm.Mode() & CSerialLink::MODE_RX_BUFFER) != 0 && m_Comm.HasBytesToRead());
@@ -68,7 +70,7 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
         return 1;
     const bool bRefreshDue = m_receivePacer.IsHolding();   // its timer is already set
     const DWORD nWaitMs = m_receivePacer.TextRead(::GetTickCount());
-    if (nWaitMs == 0)
+    if (nWaitMs == 0 || m_receiveHeld.size() >= CReceivePacer::kMostHeld)
         RefreshReceiveArea();
     else if (!bRefreshDue)
         SetTimer(RECEIVE_REFRESH_TIMER, nWaitMs);
@@ -100,10 +102,11 @@ void CLumetraDlg::ShowHeldReceiveText()
                                          static_cast<size_t>(m_strReceive.GetLength()), m_receiveHeld).c_str();
     m_receiveHeld.clear();
     TrimReceiveText();
-    ScrollReceiveToEnd();
     // The control holds the start of the text, so the refresh appends the new tail, which leaves
-    // the caret at the end and the end in view.
+    // the caret at the end and the end in view; only a text the exchange had to rewrite whole
+    // leaves the caret elsewhere.
     UpdateData(FALSE);
+    ScrollReceiveToEnd();
 }
 
 void CLumetraDlg::DropHeldReceiveText()
@@ -129,10 +132,17 @@ void CLumetraDlg::TrimReceiveText()
     pReceive->SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
 }
 
+// A caret already at the end was scrolled into view by the append that put it there: scrolling
+// again would cost Wine's edit control a walk over all its lines (milliseconds in a full area).
 void CLumetraDlg::ScrollReceiveToEnd()
 {
     CWnd* pReceive = GetDlgItem(IDC_RECEIVE_EDIT);
     const int nLength = pReceive->GetWindowTextLength();
+    DWORD nSelStart = 0;
+    DWORD nSelEnd = 0;
+    pReceive->SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&nSelStart), reinterpret_cast<LPARAM>(&nSelEnd));
+    if (nSelStart == static_cast<DWORD>(nLength) && nSelEnd == static_cast<DWORD>(nLength))
+        return;
     pReceive->SendMessage(EM_SETSEL, static_cast<WPARAM>(nLength), static_cast<LPARAM>(nLength));
     pReceive->SendMessage(EM_SCROLLCARET, 0, 0);
 }

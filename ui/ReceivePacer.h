@@ -10,6 +10,8 @@
 // Pure: the caller passes the time (milliseconds of GetTickCount) and arranges the refresh.
 #pragma once
 
+#include <cstddef>
+
 #include <windows.h>
 
 class CReceivePacer {
@@ -17,6 +19,11 @@ public:
     // A reader does not notice 100-200 ms; the interval sets how many refreshes a busy line costs
     // (see docs/performance.md for the measurements behind it).
     static constexpr DWORD kIntervalMs = 200;
+
+    // Most characters held for one refresh. A line faster than a terminal's (a full-speed stream)
+    // would otherwise pile up a whole interval's worth, and one append of that much text holds the
+    // window for seconds under Wine; past this much the text is shown at once.
+    static constexpr size_t kMostHeld = 4096;
 
     explicit CReceivePacer(DWORD nIntervalMs = kIntervalMs) : m_nIntervalMs(nIntervalMs) {}
 

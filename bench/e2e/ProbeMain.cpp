@@ -7,13 +7,14 @@
 //   lumetra-probe click-clear <wait s>            posts a click on 清空接受区 and times until the area
 //                                                 is empty: how long a click waits (none: not within
 //                                                 the wait)
-//   lumetra-probe receive <stream file> <offset> <go file> [<file> <copy at a quarter> <copy at the end>]
+//   lumetra-probe receive <stream file> <offset> <go file> <poll ms> [<file> <copy at a quarter> <copy at the end>]
 //                                                 creates the go file (the feeder starts) and times
 //                                                 the stream, the pattern from byte <offset> on,
-//                                                 into the receive area, which must show the
-//                                                 pattern before it; copies <file> when a quarter
-//                                                 and when all of it is shown; see MeasureReceive
-//   lumetra-probe receive-hex <stream file> <offset> <go file> [<file> <copy at a quarter> <copy at the end>]
+//                                                 into the receive area (polled every <poll ms>),
+//                                                 which must show the pattern before it; copies
+//                                                 <file> when a quarter and when all of it is
+//                                                 shown; see MeasureReceive
+//   lumetra-probe receive-hex <stream file> <offset> <go file> <poll ms> [<file> <copy at a quarter> <copy at the end>]
 //                                                 the same with 十六进制显示 ticked: progress from the
 //                                                 receive counter, the final text compared as hex
 //   lumetra-probe display-limit <Lumetra.exe> <stream file>
@@ -32,6 +33,7 @@
 #include "ReceiveMeasurement.h"
 #include "ShownBytes.h"
 #include "Stopwatch.h"
+#include "UnbrokenReceive.h"
 #include "framework/DecimalDigits.h"
 #include "tools/devsim/StreamPattern.h"
 
@@ -125,7 +127,7 @@ int ClickClear(DWORD waitMs)
 }
 
 int Receive(const std::wstring& streamFile, unsigned long long offset, const std::wstring& goFile,
-            const FileSnapshots& snapshots, ShownForm form)
+            DWORD pollMs, const FileSnapshots& snapshots, ShownForm form)
 {
     StreamRun run = { std::string(), offset };
     if (!ReadFileBytes(streamFile, run.bytes))
@@ -136,7 +138,7 @@ int Receive(const std::wstring& streamFile, unsigned long long offset, const std
     const LumetraWindow window(hDlg);
     if (form == ShownForm::kText && ShownBytes(window, offset).Poll() != offset)
         return Fail("the receive area does not end where the stream starts");
-    const ReceiveFigures figures = MeasureReceive(window, run, goFile, kStallMs, snapshots, form);
+    const ReceiveFigures figures = MeasureReceive(window, run, goFile, pollMs, kStallMs, snapshots, form);
     if (!figures.bStarted)
         return Fail("cannot create the go file");
     std::printf("bytes=%lu\ncomplete=%d\nelapsed_ms=%.1f\nfirst_tenth_ms=%.1f\nlast_tenth_ms=%.1f\n"
@@ -245,7 +247,7 @@ unsigned long NumberArgument(const wchar_t* text)
 int Usage()
 {
     std::fprintf(stderr, "usage: lumetra-probe pattern <file> <bytes> [<offset>] | connect | click-clear <wait s>"
-                         " | receive[-hex] <stream file> <offset> <go file> [<file> <copy at a quarter> <copy at the end>]"
+                         " | receive[-hex] <stream file> <offset> <go file> <poll ms> [<file> <copy at a quarter> <copy at the end>]"
                          " | display-limit <Lumetra.exe> <stream file> | tick <control id> <0|1> | log-to-file <file>"
                          " | cyclic-send <bytes> <interval ms> | untick\n");
     return 2;
@@ -262,9 +264,10 @@ int wmain(int argc, wchar_t** argv)
         return Connect();
     if (command == L"click-clear" && argc == 3)
         return ClickClear(1000 * NumberArgument(argv[2]));
-    if ((command == L"receive" || command == L"receive-hex") && (argc == 5 || argc == 8)) {
-        const FileSnapshots snapshots = argc == 8 ? FileSnapshots{ argv[5], argv[6], argv[7] } : FileSnapshots{};
-        return Receive(argv[2], NumberArgument(argv[3]), argv[4], snapshots,
+    if ((command == L"receive" || command == L"receive-hex") && (argc == 6 || argc == 9)
+        && NumberArgument(argv[5]) > 0) {
+        const FileSnapshots snapshots = argc == 9 ? FileSnapshots{ argv[6], argv[7], argv[8] } : FileSnapshots{};
+        return Receive(argv[2], NumberArgument(argv[3]), argv[4], NumberArgument(argv[5]), snapshots,
                        command == L"receive" ? ShownForm::kText : ShownForm::kHex);
     }
     if (command == L"display-limit" && argc == 4)
@@ -275,6 +278,8 @@ int wmain(int argc, wchar_t** argv)
         return LogToFile(argv[2]);
     if (command == L"cyclic-send" && argc == 4)
         return CyclicSend(NumberArgument(argv[2]), NumberArgument(argv[3]));
+    if (command == L"watch-receive")
+        return WatchReceive(argc, argv);
     if (command == L"untick" && argc == 2)
         return Untick();
     return Usage();

@@ -11,7 +11,6 @@
 #include <memory>
 
 namespace {
-const DWORD kPollMs = 5;
 const DWORD kAnswerMs = 60000;
 const DWORD kPingPeriodMs = 50;
 
@@ -24,7 +23,7 @@ void CopySnapshot(const std::wstring& from, const std::wstring& to)
 }
 
 ReceiveFigures MeasureReceive(const LumetraWindow& window, const StreamRun& run, const std::wstring& goFile,
-                              DWORD stallMs, const FileSnapshots& snapshots, ShownForm form)
+                              DWORD pollMs, DWORD stallMs, const FileSnapshots& snapshots, ShownForm form)
 {
     ReceiveFigures figures = {};
     const long long nTarget = static_cast<long long>(run.bytes.size());
@@ -49,7 +48,7 @@ ReceiveFigures MeasureReceive(const LumetraWindow& window, const StreamRun& run,
     double nineTenthsMs = -1;
     bool bQuarterCopied = false;
     for (;;) {
-        ::Sleep(kPollMs);
+        ::Sleep(pollMs);
         const long long nShown = static_cast<long long>(poll() - run.offset);
         const double nowMs = clock.ElapsedMs();
         if (nShown > figures.nShown) {

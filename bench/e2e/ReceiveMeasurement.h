@@ -58,6 +58,8 @@ struct ReceiveFigures {
 enum class ShownForm { kText, kHex };
 
 // The receive area must show the pattern up to run.offset (empty for a run from 0) when this
-// starts. A stream that has not grown for stallMs is taken as ended.
+// starts. The area is polled every pollMs: each poll is a message the program answers, a cost
+// the peer terminals do not pay, so a paced stream is polled no more often than its latency
+// figures need. A stream that has not grown for stallMs is taken as ended.
 ReceiveFigures MeasureReceive(const LumetraWindow& window, const StreamRun& run, const std::wstring& goFile,
-                              DWORD stallMs, const FileSnapshots& snapshots, ShownForm form);
+                              DWORD pollMs, DWORD stallMs, const FileSnapshots& snapshots, ShownForm form);

@@ -9,6 +9,9 @@
  * file has grown by as many bytes as were sent since the go file appeared (a log may already
  * hold a header) and prints "watch_ms=<ms>" on the same clock, or "watch_ms=none" when the file
  * stops growing for 20 s.
+ * While it writes it prints "stretch=<bytes> <ms>" each time another 256 KiB are written (the
+ * bytes written so far, and when): at full speed a write waits while the receiver does not read,
+ * so these time what the receiver takes, give or take what the pair's buffers hold.
  * A Linux program (built with the host's C compiler), so the feeding costs Wine nothing. */
 #define _GNU_SOURCE
 #include <errno.h>
@@ -24,7 +27,8 @@
 /* A paced stream is written PACED_PIECE bytes at a time, whatever the receiver: a line's bytes
  * reach a terminal in small pieces, and the size of a piece sets how often a terminal that reads
  * whenever bytes arrive wakes up, so every terminal compared is fed the same pieces. */
-enum { FULL_SPEED_PIECE = 4096, PACED_PIECE = 32, POLL_US = 500, GO_WAIT_S = 120, STALL_S = 20 };
+enum { FULL_SPEED_PIECE = 4096, PACED_PIECE = 32, STRETCH = 256 * 1024, POLL_US = 500, GO_WAIT_S = 120,
+       STALL_S = 20 };
 
 static double now_ms(void)
 {
@@ -97,6 +101,10 @@ static int feed(int fd, const char *bytes, size_t size, double rate)
         if (write_all(fd, bytes + sent, piece) != 0)
             return -1;
         sent += piece;
+        if (sent / STRETCH != (sent - piece) / STRETCH) {
+            printf("stretch=%zu %.1f\n", sent, now_ms() - start);
+            fflush(stdout);
+        }
     }
     return 0;
 }
