@@ -9,11 +9,6 @@
 static_assert(kReceiveLongestRun + 2 < (kReceiveTextBound - kReceiveTextKeep) / 2,
               "a run of received text must be shorter than the stretch a trim looks over");
 
-namespace {
-// Most chunks one receive notification reads: all that the driver's 4096-byte queue holds.
-constexpr int kReceiveChunksPerNotification = 4;
-}  // namespace
-
 LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
 {
     if (!m_Comm.IsOpen())
@@ -44,20 +39,25 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
     }
     BYTE chunk[CSerialLink::READ_CHUNK];   // the decoder takes the count: no terminator needed
     do {
+        // Chunks are read until the driver's queue is empty or as much is held as one refresh
+        // shows: at least a chunk every notification, 10 ms apart, far more than any line brings.
         // A notification may find nothing queued (the one before it read what it announced): a
         // read then waits out the read time-out, 500 ms with the window frozen, so it is asked first.
-        for (int nChunk = 0; nChunk < kReceiveChunksPerNotification && m_Comm.HasBytesToRead(); ++nChunk) {
+        while (!m_receivePacer.IsFull() && m_Comm.HasBytesToRead()) {
             const DWORD nRead = m_Comm.Read(chunk);
             TakeReceivedBytes(chunk, nRead);   // counted and logged, paused or not
-            if (m_bPauseDisplay)
+            if (m_bPauseDisplay) {
                 m_receiveFormatter.Interrupt();   // paused bytes are dropped, with any character they end
-            else
+            } else {
                 FormatReceivedBytes(chunk, nRead, m_receiveHeld);
+                m_receivePacer.BytesHeld(nRead);
+            }
             // A short read took all there was: asking the driver again would cost a round trip.
             if (nRead < CSerialLink::READ_CHUNK)
                 break;
         }
-    } while ((m_Comm.Mode() & CSerialLink::MODE_RX_BUFFER) != 0 && m_Comm.HasBytesToRead());
+    } while ((m_Comm.Mode() & CSerialLink::MODE_RX_BUFFER) != 0 && !m_receivePacer.IsFull() &&
+             m_Comm.HasBytesToRead());
 
     // Paused, the area is left exactly as it is, caret and scroll position included, so the user
     // can read and select in it; text read before the pause and not yet shown goes too.
@@ -66,11 +66,14 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
         RefreshOptions();   // the counters go on counting what is read while paused
         return 1;
     }
-    if (m_receiveHeld.empty())
+    // Bytes that make no character yet (half of a double-byte one, zero bytes) hold nothing.
+    if (m_receiveHeld.empty()) {
+        m_receivePacer.Dropped();
         return 1;
+    }
     const bool bRefreshDue = m_receivePacer.IsHolding();   // its timer is already set
     const DWORD nWaitMs = m_receivePacer.TextRead(::GetTickCount());
-    if (nWaitMs == 0 || m_receiveHeld.size() >= CReceivePacer::kMostHeld)
+    if (nWaitMs == 0)
         RefreshReceiveArea();
     else if (!bRefreshDue)
         SetTimer(RECEIVE_REFRESH_TIMER, nWaitMs);

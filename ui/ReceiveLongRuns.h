@@ -14,7 +14,7 @@
 
 // Longer than any ordinary line of text, short enough that a trim cutting before such a line
 // stays within tens of milliseconds under Wine.
-constexpr size_t kReceiveLongestRun = 2048;
+constexpr size_t kReceiveLongestRun = 512;
 
 // The text to append to a receive area that shows pszShown (nShown characters), with CR LF
 // inserted before every character that would make a run without LF longer than nLongest. The run

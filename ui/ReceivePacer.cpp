@@ -8,7 +8,7 @@ DWORD CReceivePacer::TextRead(DWORD nNow)
     m_bRead = true;
     m_nLastRead = nNow;
     const DWORD nSinceShown = nNow - m_nLastShown;
-    if (!m_bHolding && (bQuiet || !m_bShown || nSinceShown >= m_nIntervalMs))
+    if (IsFull() || (!m_bHolding && (bQuiet || !m_bShown || nSinceShown >= m_nIntervalMs)))
         return 0;
     m_bHolding = true;
     return nSinceShown >= m_nIntervalMs ? 0 : m_nIntervalMs - nSinceShown;
@@ -17,6 +17,7 @@ DWORD CReceivePacer::TextRead(DWORD nNow)
 void CReceivePacer::Shown(DWORD nNow)
 {
     m_bHolding = false;
+    m_nHeldBytes = 0;
     m_bShown = true;
     m_nLastShown = nNow;
 }

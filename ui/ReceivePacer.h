@@ -20,25 +20,37 @@ public:
     // (see docs/performance.md for the measurements behind it).
     static constexpr DWORD kIntervalMs = 200;
 
-    // Most characters held for one refresh. A line faster than a terminal's (a full-speed stream)
-    // would otherwise pile up a whole interval's worth, and one append of that much text holds the
-    // window for seconds under Wine; past this much the text is shown at once.
-    static constexpr size_t kMostHeld = 4096;
+    // Most bytes held for one refresh. A line faster than a terminal's (a full-speed stream) would
+    // otherwise pile up a whole interval's worth, and one append of that much text holds the
+    // window for seconds under Wine; once this much is held the window reads no more and shows it.
+    // Counted in bytes read, not characters shown, so that every display mode is paced alike:
+    // 115200 baud brings about 2,300 bytes per interval, which stays within it.
+    static constexpr size_t kMostHeldBytes = 3072;
 
     explicit CReceivePacer(DWORD nIntervalMs = kIntervalMs) : m_nIntervalMs(nIntervalMs) {}
 
-    // Text has been read at nNow. Returns 0 when it is to be shown now; otherwise how many
-    // milliseconds from nNow the next refresh, which shows it and any text read meanwhile, is due.
+    // nBytes more have been read for display.
+    void BytesHeld(size_t nBytes) { m_nHeldBytes += nBytes; }
+    // As much is held as one refresh should show.
+    bool IsFull() const { return m_nHeldBytes >= kMostHeldBytes; }
+    // Text has been read at nNow. Returns 0 when it is to be shown now (after a quiet spell, an
+    // interval after the last refresh, or once full); otherwise how many milliseconds from nNow
+    // the next refresh, which shows it and any text read meanwhile, is due.
     DWORD TextRead(DWORD nNow);
     // The text read so far has been shown (or dropped) at nNow.
     void Shown(DWORD nNow);
     // Text read and not yet shown was dropped; the last refresh stays where it was.
-    void Dropped() { m_bHolding = false; }
+    void Dropped()
+    {
+        m_bHolding = false;
+        m_nHeldBytes = 0;
+    }
     bool IsHolding() const { return m_bHolding; }
 
 private:
     DWORD m_nIntervalMs;
     bool m_bHolding = false;     // text read and not yet shown
+    size_t m_nHeldBytes = 0;     // bytes read since the last refresh
     bool m_bRead = false;        // anything read yet (m_nLastRead is set)
     bool m_bShown = false;       // anything shown yet (m_nLastShown is set)
     DWORD m_nLastRead = 0;

@@ -44,4 +44,25 @@ TEST(ReceivePacerTest, TextIsShownAtOnceAfterAQuietSpellAndOncePerIntervalOnABus
     }
 }
 
+// A line faster than a terminal's is shown once a refresh's worth of bytes is held, whatever the
+// interval; a refresh or a drop starts the count again.
+TEST(ReceivePacerTest, AsManyBytesAsOneRefreshShowsAreShownAtOnce)
+{
+    CReceivePacer pacer(200);
+    EXPECT_EQ(0u, pacer.TextRead(1000));
+    pacer.Shown(1000);
+    pacer.BytesHeld(CReceivePacer::kMostHeldBytes - 1);
+    EXPECT_FALSE(pacer.IsFull());
+    EXPECT_EQ(190u, pacer.TextRead(1010));
+    pacer.BytesHeld(1);
+    EXPECT_TRUE(pacer.IsFull());
+    EXPECT_EQ(0u, pacer.TextRead(1020));
+    pacer.Shown(1020);
+    EXPECT_FALSE(pacer.IsFull());
+    pacer.BytesHeld(CReceivePacer::kMostHeldBytes);
+    pacer.Dropped();
+    EXPECT_FALSE(pacer.IsFull());
+    EXPECT_EQ(190u, pacer.TextRead(1030)) << "a drop leaves the last refresh where it was";
+}
+
 }  // namespace

@@ -47,11 +47,14 @@ TEST_F(TerminalTest, ReceivedLettersAreAppended)
     EXPECT_TRUE(WaitForReceiveText(L"abcdef\r\n"));
 }
 
-TEST_F(TerminalTest, ZeroByteIsLeftOutAndTheBytesAfterItShown)
+// Also a run of zero bytes longer than one refresh holds: they make no text, yet are read.
+TEST_F(TerminalTest, ZeroBytesAreLeftOutAndTheBytesAfterThemShown)
 {
     Connect(kFirstCom);
     ASSERT_TRUE(Peer(kFirstCom).Send(std::string("A\0B", 3)));
     EXPECT_TRUE(WaitForReceiveText(L"AB")) << "got \"" << testing::PrintToString(ReceiveText()) << "\"";
+    ASSERT_TRUE(Peer(kFirstCom).Send(std::string(CReceivePacer::kMostHeldBytes * 3, '\0') + "C"));
+    EXPECT_TRUE(WaitForReceiveText(L"ABC")) << "got \"" << testing::PrintToString(ReceiveText()) << "\"";
 }
 
 TEST_F(TerminalTest, AfterEveryChunkTheCaretIsAtTheEndAndTheEndInView)
