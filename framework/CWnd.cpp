@@ -23,24 +23,35 @@ HWND CWnd::Detach()
     return hWnd;
 }
 
+// ::GetDlgItem asks the window manager for the list of children every time (under Wine a round
+// trip to its server, and an exchange looks up every control); a dialog's controls live as long
+// as it does, so a child found once is found again among the wrappers, as long as it is still
+// this window's child with that id.
 CWnd* CWnd::GetDlgItem(int nID) const
 {
+    for (const std::unique_ptr<CWnd>& pChild : m_childWrappers) {
+        const HWND hWndChild = pChild->m_hWnd;
+        if (::IsWindow(hWndChild) && ::GetDlgCtrlID(hWndChild) == nID && ::GetParent(hWndChild) == m_hWnd)
+            return pChild.get();
+    }
     HWND hWndChild = ::GetDlgItem(m_hWnd, nID);
     if (hWndChild == nullptr)
         return nullptr;
-    for (const std::unique_ptr<CWnd>& pChild : m_childWrappers) {
-        if (pChild->m_hWnd == hWndChild)
-            return pChild.get();
-    }
     m_childWrappers.push_back(std::make_unique<CWnd>());
     m_childWrappers.back()->m_hWnd = hWndChild;
     return m_childWrappers.back().get();
 }
 
+HWND CWnd::ChildById(int nID) const
+{
+    const CWnd* pChild = GetDlgItem(nID);
+    return pChild != nullptr ? pChild->m_hWnd : nullptr;
+}
+
 int CWnd::GetDlgItemText(int nID, CString& rString) const
 {
     rString.Empty();
-    HWND hWndChild = ::GetDlgItem(m_hWnd, nID);
+    HWND hWndChild = ChildById(nID);
     if (hWndChild == nullptr)
         return 0;
     const int nLength = ::GetWindowTextLengthW(hWndChild);

@@ -50,11 +50,12 @@ public:
 
     // Children
     CWnd* GetDlgItem(int nID) const;                  // null when there is no such child
-    void GetDlgItem(int nID, HWND* phWnd) const { *phWnd = ::GetDlgItem(m_hWnd, nID); }
+    void GetDlgItem(int nID, HWND* phWnd) const { *phWnd = ChildById(nID); }
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
     LRESULT SendDlgItemMessage(int nID, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
-        { return ::SendDlgItemMessageW(m_hWnd, nID, message, wParam, lParam); }
-    void SetDlgItemText(int nID, LPCTSTR lpszString) { ::SetDlgItemTextW(m_hWnd, nID, lpszString); }
+        { return ::SendMessageW(ChildById(nID), message, wParam, lParam); }
+    void SetDlgItemText(int nID, LPCTSTR lpszString)
+        { ::SendMessageW(ChildById(nID), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(lpszString)); }
     int GetDlgItemText(int nID, CString& rString) const;
 
     // Text
@@ -131,6 +132,8 @@ protected:
 
 private:
     friend class CDataExchange;
+
+    HWND ChildById(int nID) const;   // null when there is no such child
 
     const MSG* m_pCurrentMsg = nullptr;   // message being dispatched, for Default()
     CExchangedEditTexts m_exchangedEditTexts;   // what this window's exchanges last wrote

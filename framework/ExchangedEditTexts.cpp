@@ -1,9 +1,27 @@
 #include "framework/ExchangedEditTexts.h"
 
+#include <mutex>
+
 namespace {
-// Window properties of a watched control: the texts object to tell, and the procedure it had.
-const wchar_t kOwnerProp[] = L"Framework.ExchangedEditTexts";
-const wchar_t kProcProp[] = L"Framework.ExchangedEditTexts.Proc";
+// Every control subclassed to be watched: the procedure it had and the texts object to tell. Kept
+// here rather than in window properties, which the watch procedure would have to look up for
+// every message the control gets (under Wine each lookup is a round trip to its server).
+struct WatchedEdit {
+    HWND hWnd;
+    WNDPROC pfnOriginal;
+    CExchangedEditTexts* pOwner;
+};
+std::mutex g_watchedLock;   // windows of different threads may be watched
+std::vector<WatchedEdit> g_watched;
+
+WatchedEdit* FindWatched(HWND hWnd)
+{
+    for (WatchedEdit& watched : g_watched) {
+        if (watched.hWnd == hWnd)
+            return &watched;
+    }
+    return nullptr;
+}
 }  // namespace
 
 const CString* CExchangedEditTexts::Unchanged(HWND hWndEdit) const
@@ -25,12 +43,15 @@ void CExchangedEditTexts::Remember(HWND hWndEdit, const CString& text)
         return;
     }
     m_texts.emplace_back(hWndEdit, text);
-    ::SetPropW(hWndEdit, kOwnerProp, this);
-    // Subclassed once for the control's life; it forwards everything to the procedure it had.
-    if (::GetPropW(hWndEdit, kProcProp) == nullptr) {
-        const LONG_PTR pfnOriginal = ::SetWindowLongPtrW(hWndEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchProc));
-        ::SetPropW(hWndEdit, kProcProp, reinterpret_cast<HANDLE>(pfnOriginal));
+    std::lock_guard<std::mutex> lock(g_watchedLock);
+    if (WatchedEdit* pWatched = FindWatched(hWndEdit)) {
+        pWatched->pOwner = this;
+        return;
     }
+    // Subclassed once for the control's life; it forwards everything to the procedure it had.
+    // Listed before the procedure is swapped, so its first message finds it.
+    g_watched.push_back({ hWndEdit, reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hWndEdit, GWLP_WNDPROC)), this });
+    ::SetWindowLongPtrW(hWndEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchProc));
 }
 
 void CExchangedEditTexts::Append(HWND hWndEdit, LPCWSTR pszTail)
@@ -51,9 +72,12 @@ void CExchangedEditTexts::Forget(HWND hWndEdit)
 
 void CExchangedEditTexts::Clear()
 {
-    for (const auto& entry : m_texts) {
-        if (::IsWindow(entry.first) && ::GetPropW(entry.first, kOwnerProp) == this)
-            ::RemovePropW(entry.first, kOwnerProp);
+    {
+        std::lock_guard<std::mutex> lock(g_watchedLock);
+        for (WatchedEdit& watched : g_watched) {
+            if (watched.pOwner == this)
+                watched.pOwner = nullptr;
+        }
     }
     m_texts.clear();
 }
@@ -71,17 +95,28 @@ CString* CExchangedEditTexts::Find(HWND hWndEdit)
 // is fetched by the next exchange.
 LRESULT CALLBACK CExchangedEditTexts::WatchProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const WNDPROC pfnOriginal = reinterpret_cast<WNDPROC>(::GetPropW(hWnd, kProcProp));
-    if (message == WM_SETTEXT || message == EM_SETHANDLE) {
-        if (CExchangedEditTexts* pOwner = static_cast<CExchangedEditTexts*>(::GetPropW(hWnd, kOwnerProp)))
-            pOwner->Forget(hWnd);
+    WNDPROC pfnOriginal = nullptr;
+    CExchangedEditTexts* pOwner = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(g_watchedLock);
+        if (WatchedEdit* pWatched = FindWatched(hWnd)) {
+            pfnOriginal = pWatched->pfnOriginal;
+            pOwner = pWatched->pOwner;
+        }
     }
+    if (pfnOriginal == nullptr)   // only listed controls are subclassed; this keeps a stray call safe
+        return ::DefWindowProcW(hWnd, message, wParam, lParam);
+    if (pOwner != nullptr && (message == WM_SETTEXT || message == EM_SETHANDLE || message == WM_NCDESTROY))
+        pOwner->Forget(hWnd);
     const LRESULT result = ::CallWindowProcW(pfnOriginal, hWnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        if (CExchangedEditTexts* pOwner = static_cast<CExchangedEditTexts*>(::GetPropW(hWnd, kOwnerProp)))
-            pOwner->Forget(hWnd);
-        ::RemovePropW(hWnd, kOwnerProp);
-        ::RemovePropW(hWnd, kProcProp);
+        std::lock_guard<std::mutex> lock(g_watchedLock);
+        for (auto it = g_watched.begin(); it != g_watched.end(); ++it) {
+            if (it->hWnd == hWnd) {
+                g_watched.erase(it);
+                break;
+            }
+        }
     }
     return result;
 }

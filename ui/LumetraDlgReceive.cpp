@@ -9,6 +9,11 @@
 static_assert(kReceiveLongestRun + 2 < (kReceiveTextBound - kReceiveTextKeep) / 2,
               "a run of received text must be shorter than the stretch a trim looks over");
 
+namespace {
+// How often the monitor repeats its notification while bytes stay queued.
+constexpr DWORD kNotificationRepeatMs = 10;
+}  // namespace
+
 LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
 {
     if (!m_Comm.IsOpen())
@@ -26,9 +31,14 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
     // bytes remain queued (and every 10 ms while a vanished port fails its status query). Left
     // in the queue, each would hold the window for a read of its own, and a backlog that grows
     // faster than it is handled would keep the user's clicks and keys waiting behind it for good.
-    MSG queued;
-    while (::PeekMessageW(&queued, m_hWnd, CSerialLink::CNM_RECEIVE, CSerialLink::CNM_RECEIVE,
-                          PM_REMOVE)) {
+    // Only a notification handled 10 ms or more after it was posted can have another behind it;
+    // looking costs a round trip to the window manager (to its server under Wine), so a
+    // notification handled on time, as on a line that the window keeps up with, does not look.
+    if (::GetTickCount() - static_cast<DWORD>(::GetMessageTime()) >= kNotificationRepeatMs) {
+        MSG queued;
+        while (::PeekMessageW(&queued, m_hWnd, CSerialLink::CNM_RECEIVE, CSerialLink::CNM_RECEIVE,
+                              PM_REMOVE)) {
+        }
     }
 
     // Every notification reads what waits, so the driver's queue never overflows; only the pause
