@@ -4,7 +4,7 @@ namespace {
 
 bool IsBlank(wchar_t ch)
 {
-    return ch == L' ' || ch == L'\t' || ch == L'\r' || ch == L'\n';
+    return ch <= L' ';
 }
 
 }  // namespace
