@@ -31,7 +31,7 @@ CWnd* CWnd::GetDlgItem(int nID) const
 {
     for (const std::unique_ptr<CWnd>& pChild : m_childWrappers) {
         const HWND hWndChild = pChild->m_hWnd;
-        if (::IsWindow(hWndChild) && ::GetDlgCtrlID(hWndChild) == nID && ::GetParent(hWndChild) == m_hWnd)
+        if (::GetDlgCtrlID(hWndChild) == nID && ::IsWindow(hWndChild) && ::GetParent(hWndChild) == m_hWnd)
             return pChild.get();
     }
     HWND hWndChild = ::GetDlgItem(m_hWnd, nID);

@@ -41,8 +41,9 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
         }
     }
 
-    // Every notification reads what waits, so the driver's queue never overflows; only the pause
-    // box is exchanged here, the other controls wait for the refresh that shows the text.
+    // Every notification reads what waits (up to a refresh's worth, see below), so the driver's
+    // queue never overflows; only the pause box is exchanged here, the other controls wait for
+    // the refresh that shows the text.
     {
         CDataExchange dx(this, TRUE);
         DDX_Check(&dx, IDC_PAUSE_DISPLAY, m_bPauseDisplay);

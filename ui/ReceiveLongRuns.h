@@ -12,8 +12,9 @@
 
 #include <windows.h>
 
-// Longer than any ordinary line of text, short enough that a trim cutting before such a line
-// stays within tens of milliseconds under Wine.
+// Longer than a device's ordinary lines of text; short enough that Wine's edit control, which lays
+// out the rest of a wrapping line again for every row it makes, places such a run within
+// milliseconds, and that a trim cutting before one stays within tens of milliseconds.
 constexpr size_t kReceiveLongestRun = 512;
 
 // The text to append to a receive area that shows pszShown (nShown characters), with CR LF
