@@ -29,6 +29,9 @@ public:
     static constexpr UINT_PTR CYCLIC_SEND_TIMER = 1;
     // Due when text held back on a busy line is to be shown (see CReceivePacer).
     static constexpr UINT_PTR RECEIVE_REFRESH_TIMER = 2;
+    // While the port or the session log is open: the counters and the log's health are looked at
+    // once per refresh interval, whether or not received text brings a refresh.
+    static constexpr UINT_PTR OPTIONS_TIMER = 3;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -72,8 +75,13 @@ protected:
     void TakeReceivedBytes(const BYTE* pBytes, DWORD nCount);
     // The text a chunk adds to the receive area, stamped with the time it was read.
     void FormatReceivedBytes(const BYTE* pBytes, DWORD nCount, std::wstring& text);
-    // With each refresh of the receive area: the counters shown, a failed log reported.
+    // With each refresh of the receive area and each OPTIONS_TIMER tick: the counters shown, a
+    // failed log reported.
     void RefreshOptions();
+    // Runs OPTIONS_TIMER while the port or the log is open, and stops it once neither is.
+    void WatchOptions();
+    // A write or flush of the log that failed, once: the log stops and the user is told.
+    void ReportLogFailure();
     // The display options as the members hold them, given to the formatter.
     void ApplyReceiveOptions();
     // The bytes a send puts on the port; false when the text cannot be sent, after telling the
@@ -117,6 +125,7 @@ protected:
     // Text read from the port and not yet shown, and when it is to be shown. Pause and "清空接受区"
     // drop it, disconnecting shows it, closing the window drops it with the window.
     std::wstring m_receiveHeld;
+    bool m_bHeldHasHex = false;   // some of it was formatted in hex: its rows break between bytes
     CReceivePacer m_receivePacer;
     CSessionLog m_sessionLog;
     ULONGLONG m_nReceivedCount = 0;   // bytes read from the port, paused ones included

@@ -24,14 +24,17 @@ void CLumetraDlg::OnBnClickedConnect()
 
     if (m_Comm.IsOpen()) {
         m_Comm.Close(CSerialLink::STOP_WAIT);
-        m_receiveFormatter.Interrupt();
-        ShowHeldReceiveText();   // what was read before the line closed
+        ShowHeldReceiveText();   // what was read before the line closed, with the counters
+        DropHeldReceiveText();   // a part character waits for bytes that will not come
+        RefreshOptions();
+        WatchOptions();
         SendToMainWindow(WM_PORT_CLOSED, 0);
         SendDlgItemMessage(IDC_CONNECT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kConnectCaption));
         return;
     }
 
     if (m_Comm.Open(nPort)) {
+        WatchOptions();
         SendToMainWindow(WM_PORT_OPENED, static_cast<WPARAM>(m_Comm.PortNumber()));
         SendDlgItemMessage(IDC_CONNECT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kDisconnectCaption));
     } else {
@@ -55,6 +58,7 @@ void CLumetraDlg::ConfigurePort()
 
     ReportError(L"配置串口失败");
     m_Comm.Close(CSerialLink::STOP_WAIT);
-    m_receiveFormatter.Interrupt();
+    DropHeldReceiveText();
+    WatchOptions();
     SendDlgItemMessage(IDC_CONNECT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kConnectCaption));
 }

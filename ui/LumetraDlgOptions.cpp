@@ -45,12 +45,25 @@ void CLumetraDlg::FormatReceivedBytes(const BYTE* pBytes, DWORD nCount, std::wst
 void CLumetraDlg::RefreshOptions()
 {
     ShowCounters();
+    ReportLogFailure();
+}
+
+void CLumetraDlg::ReportLogFailure()
+{
     SessionLogError error;
     if (!m_sessionLog.TakeFailure(error))
         return;
     // Stopped before the box: notifications dispatched by its loop find nothing more to report.
     StopSessionLog();
     ReportError(LogErrorText(L"写入记录文件“%s”失败，记录已停止：%s", error));
+}
+
+void CLumetraDlg::WatchOptions()
+{
+    if (m_Comm.IsOpen() || m_sessionLog.IsOpen())
+        SetTimer(OPTIONS_TIMER, CReceivePacer::kIntervalMs);
+    else
+        KillTimer(OPTIONS_TIMER);
 }
 
 void CLumetraDlg::ApplyReceiveOptions()
@@ -102,10 +115,12 @@ bool CLumetraDlg::ComposeSend(std::string& bytes)
     return false;
 }
 
+// Counts what the port took or queued: a write it refused at once (a vanished port) adds nothing.
 void CLumetraDlg::WriteSendBytes(const std::string& bytes)
 {
+    const DWORD nBefore = m_Comm.BytesWritten();
     m_Comm.Write(bytes.data(), static_cast<DWORD>(bytes.size()));
-    m_nSentCount += bytes.size();
+    m_nSentCount += m_Comm.BytesWritten() - nBefore;   // unsigned: right across the wrap at 4 GiB
     ShowCounters();
 }
 
@@ -139,6 +154,7 @@ void CLumetraDlg::OnBnClickedLogToFile()
     CString strPath;
     if (!m_bLogToFile || !AskLogFilePath(strPath)) {
         StopSessionLog();
+        ReportLogFailure();   // the last write or flush, at the untick
         return;
     }
     SessionLogError error;
@@ -146,6 +162,7 @@ void CLumetraDlg::OnBnClickedLogToFile()
         StopSessionLog();
         ReportError(LogErrorText(L"无法创建记录文件“%s”：%s", error));
     }
+    WatchOptions();
 }
 
 void CLumetraDlg::StopSessionLog()
@@ -154,6 +171,7 @@ void CLumetraDlg::StopSessionLog()
     m_bLogToFile = FALSE;
     CDataExchange dx(this, FALSE);
     DDX_Check(&dx, IDC_LOG_TO_FILE, m_bLogToFile);
+    WatchOptions();
 }
 
 bool CLumetraDlg::AskLogFilePath(CString& strPath)

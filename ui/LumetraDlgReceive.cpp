@@ -57,10 +57,10 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
         while (!m_receivePacer.IsFull() && m_Comm.HasBytesToRead()) {
             const DWORD nRead = m_Comm.Read(chunk);
             TakeReceivedBytes(chunk, nRead);   // counted and logged, paused or not
-            if (m_bPauseDisplay) {
-                m_receiveFormatter.Interrupt();   // paused bytes are dropped, with any character they end
-            } else {
+            // Paused bytes are dropped below, with any character they end.
+            if (!m_bPauseDisplay) {
                 FormatReceivedBytes(chunk, nRead, m_receiveHeld);
+                m_bHeldHasHex = m_bHeldHasHex || m_bHexDisplay;
                 m_receivePacer.BytesHeld(nRead);
             }
             // A short read took all there was: asking the driver again would cost a round trip.
@@ -77,7 +77,8 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
         RefreshOptions();   // the counters go on counting what is read while paused
         return 1;
     }
-    // Bytes that make no character yet (half of a double-byte one, zero bytes) hold nothing.
+    // Bytes that make no character yet (half of a double-byte one, zero bytes) hold nothing; the
+    // counters show them with the next look at the options (OPTIONS_TIMER).
     if (m_receiveHeld.empty()) {
         m_receivePacer.Dropped();
         return 1;
@@ -112,9 +113,12 @@ void CLumetraDlg::ShowHeldReceiveText()
     m_receivePacer.Shown(::GetTickCount());
     if (m_receiveHeld.empty())
         return;
+    // Hex rows break between bytes, never between a byte's two digits.
+    const RunBreak rule = m_bHeldHasHex ? RunBreak::AfterBlank : RunBreak::BeforeCharacter;
     m_strReceive += BreakReceiveLongRuns(m_strReceive.GetString(),
-                                         static_cast<size_t>(m_strReceive.GetLength()), m_receiveHeld).c_str();
+                                         static_cast<size_t>(m_strReceive.GetLength()), m_receiveHeld, rule).c_str();
     m_receiveHeld.clear();
+    m_bHeldHasHex = false;
     TrimReceiveText();
     // The control holds the start of the text, so the refresh appends the new tail, which leaves
     // the caret at the end and the end in view; only a text the exchange had to rewrite whole
@@ -123,11 +127,16 @@ void CLumetraDlg::ShowHeldReceiveText()
     ScrollReceiveToEnd();
 }
 
+// The formatter then goes on from the area's real end: no byte pairs with a dropped one, and a
+// stamp goes wherever a line starts.
 void CLumetraDlg::DropHeldReceiveText()
 {
     KillTimer(RECEIVE_REFRESH_TIMER);
     m_receiveHeld.clear();
+    m_bHeldHasHex = false;
     m_receivePacer.Dropped();
+    const int nShown = m_strReceive.GetLength();
+    m_receiveFormatter.Interrupt(nShown > 0 && m_strReceive.GetString()[nShown - 1] != L'\n');
 }
 
 // Called with the control showing the text before the held text. The same oldest lines leave
@@ -166,7 +175,6 @@ void CLumetraDlg::ScrollReceiveToEnd()
 void CLumetraDlg::OnBnClickedClearReceive()
 {
     m_strReceive.Empty();
-    m_receiveFormatter.Clear();
     DropHeldReceiveText();
     CDataExchange dx(this, FALSE);
     DDX_Text(&dx, IDC_RECEIVE_EDIT, m_strReceive);

@@ -63,6 +63,11 @@ void CLumetraDlg::OnTimer(UINT_PTR nIDEvent)
             RefreshReceiveArea();
         return;
     }
+    if (nIDEvent == OPTIONS_TIMER) {
+        if (!m_bReadingControls)
+            RefreshOptions();
+        return;
+    }
     // A tick dispatched by the loop of an exchange's validation message sends nothing: each would
     // stack another exchange and another message.
     if (nIDEvent == CYCLIC_SEND_TIMER && !m_bReadingControls) {

@@ -21,16 +21,11 @@ void CReceiveFormatter::SetTimestamps(bool bTimestamps)
     m_bTimestamps = bTimestamps;
 }
 
-void CReceiveFormatter::Interrupt()
+void CReceiveFormatter::Interrupt(bool bAreaEndsInsideLine)
 {
     m_decoder.Reset();
     m_bLineBegins = true;
-}
-
-void CReceiveFormatter::Clear()
-{
-    Interrupt();
-    m_bLineOpen = false;
+    m_bLineOpen = bAreaEndsInsideLine;
 }
 
 void CReceiveFormatter::Format(const BYTE* pBytes, DWORD nCount, ULONGLONG nReadTime, std::wstring& text)

@@ -12,8 +12,8 @@
 //   hex mode: a packet begins with a chunk read at least the packet gap after the one before it,
 //   on a line of its own (CR LF is inserted before it).
 //   A line also begins with the first byte after stamps are switched on, after a change of mode
-//   while they are on, after Interrupt and after Clear; a CR LF goes before it when the text
-//   given so far ends inside a line.
+//   while they are on, and after Interrupt; a CR LF goes before it when the text shown so far
+//   ends inside a line.
 // - With both options off the text is exactly the decoder's.
 // Pure: times come in as LocalMilliseconds values, so every case is a table.
 #pragma once
@@ -41,11 +41,10 @@ public:
     // Appends to `text` what the chunk shows. nReadTime: when its bytes were read (or found
     // waiting), in LocalMilliseconds.
     void Format(const BYTE* pBytes, DWORD nCount, ULONGLONG nReadTime, std::wstring& text);
-    // Bytes were read and not shown (display paused): a part character waiting is dropped with
-    // them, and the next byte shown begins a line.
-    void Interrupt();
-    // The receive area was emptied: as Interrupt, with no line left open.
-    void Clear();
+    // Text given was not shown after all (display paused, the area emptied, the line closed):
+    // a part character waiting is dropped with it, and the next byte shown begins a line after
+    // what the area really ends with, inside a line or not (empty, or after an LF).
+    void Interrupt(bool bAreaEndsInsideLine);
     // Bytes of a part character waiting in the text decoder for the rest of it.
     const std::string& Pending() const { return m_decoder.Pending(); }
 
@@ -60,7 +59,7 @@ private:
     DWORD m_nPacketGap = kDefaultPacketGap;
 
     bool m_bLineBegins = true;      // with stamps on, the next byte shown begins a line
-    bool m_bLineOpen = false;       // the text given so far ends inside a line
+    bool m_bLineOpen = false;       // the text shown so far ends inside a line
     bool m_bReadBefore = false;     // m_nLastRead holds the time of an earlier chunk
     ULONGLONG m_nLastRead = 0;
     ULONGLONG m_nPendingRead = 0;   // when the part character waiting in the decoder was read

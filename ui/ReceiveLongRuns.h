@@ -17,10 +17,21 @@
 // milliseconds, and that a trim cutting before one stays within tens of milliseconds.
 constexpr size_t kReceiveLongestRun = 512;
 
+// Where a break may go in a run that has reached the limit.
+enum class RunBreak {
+    // Before the character that would make the run too long (text: any character is a unit).
+    BeforeCharacter,
+    // After the last blank of the run within the appended text, so that hex text ("41 42 ") never
+    // has a byte's two digits on two rows; before the character only when the appended part of
+    // the run has no blank.
+    AfterBlank,
+};
+
 // The text to append to a receive area that shows pszShown (nShown characters), with CR LF
-// inserted before every character that would make a run without LF longer than nLongest. The run
-// the area already ends with counts, typed text included. No break goes inside a surrogate pair
-// or, within the text, between CR and LF (a run ending in such a pair may be one unit longer);
-// a character of a double-byte code page is one unit once decoded, so it is never split.
+// inserted so that no run without LF is longer than nLongest. The run the area already ends
+// with counts, typed text included. No break goes inside a surrogate pair or, within the text,
+// between CR and LF (a run ending in such a pair may be one unit longer); a character of a
+// double-byte code page is one unit once decoded, so it is never split.
 std::wstring BreakReceiveLongRuns(LPCWSTR pszShown, size_t nShown, const std::wstring& text,
+                                  RunBreak rule = RunBreak::BeforeCharacter,
                                   size_t nLongest = kReceiveLongestRun);

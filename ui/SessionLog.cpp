@@ -7,10 +7,7 @@
 #include "engine/CriticalSectionGuard.h"
 #include "engine/SerialLink.h"
 
-namespace {
-// Milliseconds between flushes of the written bytes to the disk.
-constexpr DWORD kFlushInterval = 1000;
-}  // namespace
+#include "ui/LogFlushSchedule.h"
 
 // Shared by the window thread and the writer; lives until both have let it go.
 struct CSessionLog::State {
@@ -51,6 +48,7 @@ bool CSessionLog::Open(LPCWSTR pszPath, SessionLogError& error)
     error = SessionLogError();
     error.strPath = pszPath;
 
+    m_state.reset();
     const HANDLE hFile = m_api.Create(pszPath);
     if (hFile == INVALID_HANDLE_VALUE) {
         error.dwError = ::GetLastError();
@@ -80,7 +78,7 @@ bool CSessionLog::Open(LPCWSTR pszPath, SessionLogError& error)
 
 void CSessionLog::Write(const BYTE* pBytes, DWORD nCount)
 {
-    if (m_state == nullptr || nCount == 0)
+    if (!IsOpen() || nCount == 0)
         return;
     bool bWake = false;
     {
@@ -115,7 +113,7 @@ bool CSessionLog::TakeFailure(SessionLogError& error)
 
 void CSessionLog::Close()
 {
-    if (m_state == nullptr)
+    if (!IsOpen())
         return;
     {
         CriticalSectionGuard guard(m_state->lock);
@@ -125,7 +123,6 @@ void CSessionLog::Close()
     ::WaitForSingleObject(m_hWriter, CSerialLink::STOP_WAIT);
     ::CloseHandle(m_hWriter);
     m_hWriter = nullptr;
-    m_state.reset();
 }
 
 unsigned __stdcall CSessionLog::WriterMain(void* pParameter)
@@ -138,10 +135,9 @@ unsigned __stdcall CSessionLog::WriterMain(void* pParameter)
     std::string batch;
     bool bClosing = false;
     bool bFailed = false;
-    bool bUnflushed = false;         // written to the system, not yet to the disk
-    ULONGLONG nLastFlush = ::GetTickCount64();
+    CLogFlushSchedule flushes;
     while (!bClosing) {
-        ::WaitForSingleObject(state->hWake, bUnflushed ? kFlushInterval : INFINITE);
+        ::WaitForSingleObject(state->hWake, flushes.WaitMs(::GetTickCount64()));
         {
             CriticalSectionGuard guard(state->lock);
             batch.swap(state->waiting);
@@ -156,17 +152,15 @@ unsigned __stdcall CSessionLog::WriterMain(void* pParameter)
             if (bWritten && nWritten == 0)
                 dwError = ERROR_WRITE_FAULT;
             nDone += nWritten;
-            bUnflushed = true;
         }
-        batch.clear();
-        // A crash of the system then loses at most the last second, as one of the program does
-        // not (the system has the bytes).
         const ULONGLONG nNow = ::GetTickCount64();
-        if (dwError == 0 && bUnflushed && (bClosing || nNow - nLastFlush >= kFlushInterval)) {
+        if (!batch.empty())
+            flushes.Written(nNow);
+        batch.clear();
+        if (dwError == 0 && (flushes.IsDue(nNow) || (bClosing && flushes.IsPending()))) {
             if (!state->api.Flush(state->hFile))
                 dwError = ::GetLastError();
-            bUnflushed = false;
-            nLastFlush = nNow;
+            flushes.Flushed();
         }
         if (dwError != 0 && !bFailed) {
             bFailed = true;

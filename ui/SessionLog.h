@@ -4,8 +4,9 @@
 // slow or failing disk never holds the window. Bytes reach the system (which keeps them through
 // a crash of the program) moments after they were read, and the disk within a second.
 // A failure comes back with the file's name and the system's reason: at Open when the file
-// cannot be created; from TakeFailure when a write failed later, after which the log drops what
-// it is given until Close. What was written stays in the file.
+// cannot be created; from TakeFailure when a write or flush failed later, after which the log
+// drops what it is given until Close, or when the last ones failed at Close. What was written
+// stays in the file.
 #pragma once
 
 #include <windows.h>
@@ -31,14 +32,14 @@ public:
     // Creates the file (an existing one is emptied) and starts the writer; closes a log that was
     // open first. False with `error` set when the file cannot be made.
     bool Open(LPCWSTR pszPath, SessionLogError& error);
-    bool IsOpen() const { return m_state != nullptr; }
+    bool IsOpen() const { return m_hWriter != nullptr; }
     // Window thread: queues the bytes for the writer and returns without waiting for the disk.
     void Write(const BYTE* pBytes, DWORD nCount);
     // True once after a write (or flush) failed, with `error` set; the log then stays open,
-    // dropping bytes.
+    // dropping bytes. After Close: true once if the last write or flush failed.
     bool TakeFailure(SessionLogError& error);
-    // Writes what waits and closes the file. Waits for the writer as long as every stop in the
-    // program does; a writer held longer by its disk finishes and closes the file by itself.
+    // Writes what waits, flushes and closes the file. Waits for the writer as long as every stop
+    // in the program does; a writer held longer by its disk finishes and closes the file by itself.
     void Close();
 
 private:
@@ -46,8 +47,8 @@ private:
     static unsigned __stdcall WriterMain(void* pParameter);
 
     LogFileApi& m_api;
-    std::shared_ptr<State> m_state;   // shared with the writer thread
-    HANDLE m_hWriter = nullptr;
+    std::shared_ptr<State> m_state;   // shared with the writer thread; kept after Close for its failure
+    HANDLE m_hWriter = nullptr;       // while open
     bool m_bFailureTaken = false;
 };
 

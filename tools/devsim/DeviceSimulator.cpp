@@ -29,11 +29,19 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-// A control byte other than a blank or a line end cannot begin a typed command: at the start of
-// a line it begins a binary frame (a Modbus unit address is 1 to 247).
-bool BeginsFrame(char c)
+// A control byte other than a blank or a line end is never part of a typed command.
+bool IsControl(char c)
 {
     return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n';
+}
+
+// Whether c, arriving after `line` (the start of a line so far), shows that the line is a binary
+// frame: its unit address (1 to 247) is a control byte, or its function code (1 to 127, a control
+// byte for every common one) follows an address that looks like text. Frames for other units
+// must not stay in the line, which would then swallow every later frame for want of a line end.
+bool BeginsFrame(const std::string& line, char c)
+{
+    return line.size() <= 1 && IsControl(c);
 }
 
 // ASCII only: other bytes may be parts of GBK characters.
@@ -114,7 +122,11 @@ std::string CDeviceSimulator::Receive(const std::string& bytes, unsigned long lo
         m_frame.clear();
     for (char c : bytes) {
         // A frame is binary: its bytes may look like line ends.
-        if (!m_frame.empty() || (m_line.empty() && !m_bLineTooLong && BeginsFrame(c))) {
+        if (m_frame.empty() && !m_bLineTooLong && BeginsFrame(m_line, c)) {
+            m_frame.swap(m_line);
+            m_line.clear();
+        }
+        if (!m_frame.empty()) {
             m_frame.push_back(c);
             m_frameTime = now;
             m_bAfterCr = false;

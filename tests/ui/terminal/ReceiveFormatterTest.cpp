@@ -57,41 +57,51 @@ TEST(ReceiveTimestamp, StampShowsTheTimeOfDayToTheMillisecond)
         << "times are one count across midnight";
 }
 
-// One step of a stream: a chunk read at a time (milliseconds after 11:22:33.000), or an option
-// switch, or a pause or clear.
+// One step of a stream: a chunk read at a time (milliseconds after 11:22:33.000), shown at once
+// or held for a later refresh, or an option switch, or a drop or clear.
 struct Step {
-    enum Kind { Chunk, Hex, Stamps, Gap, Interrupt, Clear } kind;
+    enum Kind { Chunk, HeldChunk, Hex, Stamps, Gap, Drop, Clear } kind;
     std::string bytes;
-    ULONGLONG nAt;   // chunk: read time; Gap: the gap; Hex and Stamps: 1 on, 0 off
+    ULONGLONG nAt;   // chunks: read time; Gap: the gap; Hex and Stamps: 1 on, 0 off
 };
 
 Step Read(const std::string& bytes, ULONGLONG nAt) { return { Step::Chunk, bytes, nAt }; }
+Step Held(const std::string& bytes, ULONGLONG nAt) { return { Step::HeldChunk, bytes, nAt }; }
 Step HexOn(bool bOn = true) { return { Step::Hex, "", bOn ? 1u : 0u }; }
 Step StampsOn(bool bOn = true) { return { Step::Stamps, "", bOn ? 1u : 0u }; }
 Step Gap(ULONGLONG nGap) { return { Step::Gap, "", nGap }; }
-Step Pause() { return { Step::Interrupt, "", 0 }; }
+// Display paused or the line closed: text held since the last chunk shown is dropped.
+Step Drop() { return { Step::Drop, "", 0 }; }
 Step Cleared() { return { Step::Clear, "", 0 }; }
 
-// The receive area's text after the steps (emptied at a Clear).
+// The receive area's text after the steps, as the window drives the formatter: a chunk read
+// shows what was held before it too; a drop or clear tells where the area really ends.
 std::wstring Shown(UINT nCodePage, const std::vector<Step>& steps)
 {
     const ULONGLONG nBase = LocalMilliseconds(LocalTime(8, 11, 22, 33, 0));
     CReceiveFormatter formatter(nCodePage);
-    std::wstring text;
+    std::wstring shown;
+    std::wstring held;
+    const auto endsInsideLine = [&] { return !shown.empty() && shown.back() != L'\n'; };
     for (const Step& step : steps) {
         switch (step.kind) {
         case Step::Chunk:
+        case Step::HeldChunk:
             formatter.Format(reinterpret_cast<const BYTE*>(step.bytes.data()),
-                             static_cast<DWORD>(step.bytes.size()), nBase + step.nAt, text);
+                             static_cast<DWORD>(step.bytes.size()), nBase + step.nAt, held);
+            if (step.kind == Step::Chunk) {
+                shown += held;
+                held.clear();
+            }
             break;
         case Step::Hex: formatter.SetHex(step.nAt != 0); break;
         case Step::Stamps: formatter.SetTimestamps(step.nAt != 0); break;
         case Step::Gap: formatter.SetPacketGap(static_cast<DWORD>(step.nAt)); break;
-        case Step::Interrupt: formatter.Interrupt(); break;
-        case Step::Clear: formatter.Clear(); text.clear(); break;
+        case Step::Drop: held.clear(); formatter.Interrupt(endsInsideLine()); break;
+        case Step::Clear: held.clear(); shown.clear(); formatter.Interrupt(false); break;
         }
     }
-    return text;
+    return shown + held;
 }
 
 TEST(ReceiveFormatter, StreamsWithOptionSwitchesShowEveryByteOnce)
@@ -129,8 +139,16 @@ TEST(ReceiveFormatter, StreamsWithOptionSwitchesShowEveryByteOnce)
           { StampsOn(), Read("a\xD6", 0), HexOn(), Read("\x01", 50) },
           L"[11:22:33.000] a\r\n[11:22:33.000] D6 \r\n[11:22:33.050] 01 " },
         { "bytes not shown (paused): the half character goes with them, the next byte begins a line", kGbk,
-          { StampsOn(), Read("ab\xD6", 0), Pause(), Read("cd", 50) },
+          { StampsOn(), Read("ab\xD6", 0), Drop(), Read("cd", 50) },
           L"[11:22:33.000] ab\r\n[11:22:33.050] cd" },
+        { "held text dropped: its lead byte pairs with nothing that comes later", kGbk,
+          { Read("ab\r\n", 0), Held("paused \xD6", 10), Drop(), Read("four ", 900) }, L"ab\r\nfour " },
+        { "a dropped LF: the area still ends inside a line, so the next line begins on a new row", kGbk,
+          { StampsOn(), Read("abc", 0), Held("\n", 500), Drop(), Read("def\n", 900) },
+          L"[11:22:33.000] abc\r\n[11:22:33.900] def\n" },
+        { "a dropped half line: the area ends with LF, so no empty row, and the line has its stamp", kGbk,
+          { StampsOn(), Read("abc\n", 0), Held("de", 500), Drop(), Read("f\n", 900) },
+          L"[11:22:33.000] abc\n[11:22:33.900] f\n" },
         { "cleared: the next byte begins the first line", kGbk,
           { StampsOn(), Read("ab", 0), Cleared(), Read("cd", 5) }, L"[11:22:33.005] cd" },
     };

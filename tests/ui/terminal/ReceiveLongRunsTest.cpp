@@ -1,6 +1,7 @@
 // Line breaks shown where received text would make a run without LF too long for the receive area.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <string>
 
 #include "ui/ReceiveLongRuns.h"
@@ -26,9 +27,41 @@ TEST(ReceiveLongRunsTest, BreaksBeforeTheCharacterThatWouldMakeARunTooLong)
     };
     for (const auto& c : cases) {
         const std::wstring shown(c.pszShown);
-        EXPECT_EQ(std::wstring(c.pszAppended), BreakReceiveLongRuns(shown.c_str(), shown.size(), c.pszText, 4))
+        EXPECT_EQ(std::wstring(c.pszAppended),
+                  BreakReceiveLongRuns(shown.c_str(), shown.size(), c.pszText, RunBreak::BeforeCharacter, 4))
             << c.pszWhy;
     }
+}
+
+TEST(ReceiveLongRunsTest, HexRowsBreakBetweenBytesOnly)
+{
+    const struct { const wchar_t* pszShown; const wchar_t* pszText; const wchar_t* pszAppended; const char* pszWhy; } cases[] = {
+        { L"", L"01 02 03 ", L"01 \r\n02 \r\n03 ", "after the last blank that fits" },
+        { L"01 ", L"02 03 ", L"\r\n02 \r\n03 ", "after the area's own last blank" },
+        { L"", L"0102030405", L"0102\r\n0304\r\n05", "no blank to break after: as text" },
+        { L"", L"01\r\n02 03 ", L"01\r\n02 \r\n03 ", "an LF ends a run" },
+    };
+    for (const auto& c : cases) {
+        const std::wstring shown(c.pszShown);
+        EXPECT_EQ(std::wstring(c.pszAppended),
+                  BreakReceiveLongRuns(shown.c_str(), shown.size(), c.pszText, RunBreak::AfterBlank, 4))
+            << c.pszWhy;
+    }
+
+    // 400 bytes 00..FF at the real limit: every row ends after a whole byte, none is too long.
+    std::wstring hex;
+    for (int i = 0; i < 400; ++i) {
+        wchar_t szByte[4];
+        swprintf(szByte, 4, L"%02X ", i & 0xFF);
+        hex += szByte;
+    }
+    const std::wstring rows = BreakReceiveLongRuns(L"", 0, hex, RunBreak::AfterBlank);
+    size_t nRowStart = 0;
+    for (size_t nEnd; (nEnd = rows.find(L"\r\n", nRowStart)) != std::wstring::npos; nRowStart = nEnd + 2) {
+        EXPECT_LE(nEnd - nRowStart, kReceiveLongestRun);
+        EXPECT_EQ(0u, (nEnd - nRowStart) % 3) << "a row of whole bytes: " << nRowStart;
+    }
+    EXPECT_EQ(0u, (rows.size() - nRowStart) % 3);
 }
 
 }  // namespace

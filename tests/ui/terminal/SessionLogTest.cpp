@@ -5,6 +5,7 @@
 #include <atomic>
 #include <string>
 
+#include "ui/LogFlushSchedule.h"
 #include "ui/SessionLog.h"
 
 namespace {
@@ -112,10 +113,17 @@ public:
         ::SetLastError(ERROR_DISK_FULL);
         return FALSE;
     }
-    BOOL Flush(HANDLE hFile) override { return SystemLogFileApi().Flush(hFile); }
+    BOOL Flush(HANDLE hFile) override
+    {
+        if (!bFlushFails)
+            return SystemLogFileApi().Flush(hFile);
+        ::SetLastError(ERROR_NOT_READY);   // a USB stick pulled
+        return FALSE;
+    }
     BOOL Close(HANDLE hFile) override { return SystemLogFileApi().Close(hFile); }
 
     std::atomic<bool> bFull{false};
+    std::atomic<bool> bFlushFails{false};
 };
 
 TEST_F(SessionLogTest, WriteThatFailsLaterIsReportedOnceAndWhatWasWrittenStays)
@@ -140,6 +148,41 @@ TEST_F(SessionLogTest, WriteThatFailsLaterIsReportedOnceAndWhatWasWrittenStays)
     Write(log, "after");
     log.Close();
     EXPECT_EQ("kept", FileBytes(path));
+}
+
+TEST_F(SessionLogTest, FlushThatFailsAtCloseIsReportedOnceAfterIt)
+{
+    FillingDisk disk;
+    CSessionLog log(disk);
+    SessionLogError error;
+    ASSERT_TRUE(log.Open(path.c_str(), error));
+    disk.bFlushFails = true;
+    Write(log, "last");
+    log.Close();
+    ASSERT_TRUE(log.TakeFailure(error)) << "the last flush failed unseen";
+    EXPECT_EQ(path, error.strPath);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_READY), error.dwError);
+    EXPECT_FALSE(log.TakeFailure(error)) << "reported once";
+    EXPECT_EQ("last", FileBytes(path));
+}
+
+// Times in milliseconds of a fake clock.
+TEST(LogFlushSchedule, FlushIsDueOneIntervalAfterTheFirstUnflushedWrite)
+{
+    CLogFlushSchedule flushes;
+    EXPECT_EQ(INFINITE, flushes.WaitMs(0)) << "nothing written: no flush, no wake";
+    flushes.Written(21);
+    flushes.Written(500);
+    flushes.Written(924);
+    EXPECT_FALSE(flushes.IsDue(1020));
+    EXPECT_EQ(1021u - 924u, flushes.WaitMs(924)) << "due a second after the first write, not the last";
+    EXPECT_TRUE(flushes.IsDue(1021));
+    EXPECT_EQ(0u, flushes.WaitMs(5000)) << "overdue";
+    flushes.Flushed();
+    EXPECT_FALSE(flushes.IsPending());
+    EXPECT_EQ(INFINITE, flushes.WaitMs(5000));
+    flushes.Written(7000);
+    EXPECT_EQ(1000u, flushes.WaitMs(7000));
 }
 
 TEST(SessionLogName, OfferedNameCarriesTheDateAndTime)
