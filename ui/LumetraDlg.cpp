@@ -45,7 +45,7 @@ BEGIN_MESSAGE_MAP(CLumetraDlg, CDialog)
     ON_BN_CLICKED(IDC_CLEAR_COUNTS, &CLumetraDlg::OnBnClickedClearCounts)
 END_MESSAGE_MAP()
 
-CLumetraDlg::CLumetraDlg(CWnd* pParent)
+CLumetraDlg::CLumetraDlg(CWnd* pParent, LogFileApi& logFiles)
     : CDialog(static_cast<UINT>(IDD), pParent),
       m_hIcon(nullptr),
       m_nDataBits(0),
@@ -60,7 +60,8 @@ CLumetraDlg::CLumetraDlg(CWnd* pParent)
       m_nPacketGap(CReceiveFormatter::kDefaultPacketGap),
       m_bHexSend(FALSE),
       m_bSendNewLine(FALSE),
-      m_bLogToFile(FALSE)
+      m_bLogToFile(FALSE),
+      m_sessionLog(logFiles)
 {
     m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }

@@ -17,7 +17,8 @@
 
 class CLumetraDlg : public CDialog {
 public:
-    explicit CLumetraDlg(CWnd* pParent = nullptr);
+    // logFiles: where "记录到文件" writes (the system's files; tests make them fail at will).
+    explicit CLumetraDlg(CWnd* pParent = nullptr, LogFileApi& logFiles = SystemLogFileApi());
     ~CLumetraDlg() override;
 
     enum { IDD = IDD_LUMETRA_DIALOG };

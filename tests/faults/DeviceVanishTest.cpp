@@ -61,6 +61,12 @@ TEST_F(FaultTest, DeviceVanishingWhileItStreamsLeavesTheWindowUsableAndItsReturn
     EXPECT_TRUE(Host().IsRunning());
     EXPECT_EQ(0, VisibleBoxCount()) << "losing the device shows no message";
 
+    // A send the vanished port refuses is not counted as handed to it.
+    Host().SetText(IDC_SEND_EDIT, L"AT\r\n");
+    Host().Click(IDC_SEND);
+    EXPECT_EQ(L"发送：0", Host().Text(IDC_SEND_COUNT));
+    EXPECT_EQ(0, VisibleBoxCount()) << "a refused send shows no message";
+
     const DWORD nDisconnectMs = TimedClick(IDC_CONNECT);
     Figure("Disconnect with the device gone took %lu ms (limit %lu ms)", nDisconnectMs, kDisconnectLimitMs);
     EXPECT_LT(nDisconnectMs, kDisconnectLimitMs);

@@ -152,6 +152,15 @@ TEST_F(TerminalTest, CountersCountPausedBytesAndEveryByteSentUntilCleared)
     Host().Click(IDC_CLEAR_COUNTS);
     EXPECT_EQ(L"接收：0", Host().Text(IDC_RECEIVE_COUNT));
     EXPECT_EQ(L"发送：0", Host().Text(IDC_SEND_COUNT));
+
+    // Bytes that make no text count too, and so do those a disconnect shows before their refresh.
+    Host().Click(IDC_PAUSE_DISPLAY);   // display on again
+    ASSERT_TRUE(Peer(kFirstCom).Send(std::string("\0\0\0", 3)));
+    EXPECT_TRUE(WaitForText(Host(), IDC_RECEIVE_COUNT, L"接收：3")) << "zero bytes only";
+    ASSERT_TRUE(Peer(kFirstCom).Send("held"));
+    ASSERT_TRUE(WaitForBytesRead(14));
+    Disconnect();
+    EXPECT_EQ(L"接收：7", Host().Text(IDC_RECEIVE_COUNT)) << "at the disconnect";
 }
 
 // Every byte read, zero bytes and paused ones included, across a reconnect, until unticked.
@@ -186,6 +195,42 @@ TEST_F(TerminalTest, LogFileHoldsExactlyWhatArrivedWhileTicked)
     ASSERT_TRUE(WaitForText(Host(), IDC_RECEIVE_COUNT, L"接收：279"));
     EXPECT_TRUE(FileBytes(path) == all + std::string("paused\0", 7) + "again") << "file differs";
     EXPECT_EQ(1, Host().Invoke([](TerminalDlg& dlg) { return dlg.m_nLogPathQuestions; }));
+    ::DeleteFileW(path.c_str());
+}
+
+// A log that fails after the last bytes came (its flush, as when a USB stick is pulled) is reported
+// on the quiet line all the same, within about a second of the failure.
+TEST_F(TerminalTest, LogThatFailsOnAQuietLineIsReportedAndTheBoxUnticked)
+{
+    const std::wstring path = TempFilePath(L"lumetra-quiet-log-test.log");
+    Host().Invoke([path](TerminalDlg& dlg) { dlg.m_logPathAnswer = path; return true; });
+    Connect(kFirstCom);
+    Host().Click(IDC_LOG_TO_FILE);
+    ASSERT_EQ(static_cast<UINT>(BST_CHECKED), Host().CheckState(IDC_LOG_TO_FILE));
+    TestLogFiles::Instance().bFlushFails = true;
+    ASSERT_TRUE(Peer(kFirstCom).Send("last words"));
+    ASSERT_TRUE(WaitForReceiveText(L"last words"));
+
+    const ULONGLONG nShown = ::GetTickCount64();
+    const auto box = Host().DismissMessageBox();
+    ASSERT_TRUE(box.has_value()) << "the failure went unseen";
+    EXPECT_LT(::GetTickCount64() - nShown, 2500u) << "flush due a second after the write, seen soon after";
+    EXPECT_NE(std::wstring::npos, box->text.find(path)) << testing::PrintToString(box->text);
+    EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED), Host().CheckState(IDC_LOG_TO_FILE));
+    EXPECT_EQ("last words", FileBytes(path)) << "what was written stays";
+
+    // The last flush failing at the untick is reported too.
+    TestLogFiles::Instance().bFlushFails = false;
+    Host().Click(IDC_LOG_TO_FILE);
+    ASSERT_EQ(static_cast<UINT>(BST_CHECKED), Host().CheckState(IDC_LOG_TO_FILE));
+    ASSERT_TRUE(Peer(kFirstCom).Send("more"));
+    ASSERT_TRUE(WaitForReceiveText(L"last wordsmore"));
+    TestLogFiles::Instance().bFlushFails = true;
+    auto untick = Host().ClickAsync(IDC_LOG_TO_FILE);
+    const auto untickBox = Host().DismissMessageBox();
+    ASSERT_TRUE(Host().Wait(untick));
+    EXPECT_TRUE(untickBox.has_value()) << "a failure at the untick went unseen";
+    EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED), Host().CheckState(IDC_LOG_TO_FILE));
     ::DeleteFileW(path.c_str());
 }
 

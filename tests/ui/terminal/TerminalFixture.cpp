@@ -44,6 +44,20 @@ std::vector<HWND> OwnedBoxes(HWND hWndOwner)
 
 }  // namespace
 
+TestLogFiles& TestLogFiles::Instance()
+{
+    static TestLogFiles files;
+    return files;
+}
+
+BOOL TestLogFiles::Flush(HANDLE hFile)
+{
+    if (!bFlushFails)
+        return SystemLogFileApi().Flush(hFile);
+    ::SetLastError(ERROR_NOT_READY);
+    return FALSE;
+}
+
 BOOL TerminalDlg::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
     if (message == WM_PORT_OPENED || message == WM_PORT_CLOSED)
@@ -82,6 +96,7 @@ void TerminalTest::SetUp()
     }
     ASSERT_EQ(2u, m_peers.size()) << "null-modem pairs on COM5 and COM6 expected in LUMETRA_NULL_MODEMS";
     ASSERT_TRUE(m_commStates.IsInstalled());
+    TestLogFiles::Instance().bFlushFails = false;
 
     m_pHost = std::make_unique<DialogHost<TerminalDlg>>([] {
         auto pDlg = std::make_unique<TerminalDlg>();

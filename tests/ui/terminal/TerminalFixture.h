@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <optional>
@@ -16,10 +17,27 @@
 #include "tests/ui/support/LumetraDlgProbe.h"
 #include "tests/ui/terminal/CommStateRecorder.h"
 
+// The system's files for "记录到文件", whose flushes fail while bFlushFails is set (a USB stick
+// pulled). One for all windows; each test starts with it working.
+class TestLogFiles : public LogFileApi {
+public:
+    static TestLogFiles& Instance();
+    HANDLE Create(LPCWSTR pszPath) override { return SystemLogFileApi().Create(pszPath); }
+    BOOL Write(HANDLE hFile, const void* pBytes, DWORD nCount, DWORD* pnWritten) override
+    {
+        return SystemLogFileApi().Write(hFile, pBytes, nCount, pnWritten);
+    }
+    BOOL Flush(HANDLE hFile) override;
+    BOOL Close(HANDLE hFile) override { return SystemLogFileApi().Close(hFile); }
+
+    std::atomic<bool> bFlushFails{false};
+};
+
 // The main window with the receive formatter and pacer opened up, the announcements it gets
 // recorded, and the save dialog of "记录到文件" answered by the test.
 class TerminalDlg : public LumetraDlgProbe {
 public:
+    TerminalDlg() : LumetraDlgProbe(nullptr, TestLogFiles::Instance()) {}
     using CLumetraDlg::m_receiveFormatter;
     using CLumetraDlg::m_receivePacer;
 
