@@ -6,7 +6,7 @@
 #include <initializer_list>
 
 #include "app/AboutDlg.h"
-#include "ui/ReceiveWordBreak.h"
+#include "ui/receive/ReceiveWordBreak.h"
 
 // The About command shares the system menu with the system's own commands: its low four bits
 // must be clear (the system uses them as flags) and it must stay below SC_SIZE (0xF000).

@@ -2,8 +2,9 @@
 // the port object, fills the five line-settings lists, connects with the chosen settings, shows
 // received bytes as text and sends the typed text once or on a timer. It holds no serial logic of
 // its own: everything on the port goes through m_Comm, whose notifications arrive as messages.
-// The options group (hex, time stamps, line ending, counters, session log) is wired in
-// LumetraDlgOptions.cpp; each option's logic lives in a class of its own.
+// It wires two roads, each without a window of its own: ui/receive/ (bytes read -> text for the
+// area, the session log) and ui/send/ (send text -> bytes). The options group (hex, time stamps,
+// line ending, counters, session log) is wired in LumetraDlgOptions.cpp.
 #pragma once
 
 #include <string>
@@ -11,9 +12,9 @@
 #include "engine/SerialLink.h"
 #include "framework/Framework.h"
 #include "resources/resource.h"
-#include "ui/ReceiveFormatter.h"
-#include "ui/ReceivePacer.h"
-#include "ui/SessionLog.h"
+#include "ui/receive/ReceiveFormatter.h"
+#include "ui/receive/ReceivePacer.h"
+#include "ui/receive/SessionLog.h"
 
 class CLumetraDlg : public CDialog {
 public:

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "ui/ReceiveTimestamp.h"
-#include "ui/SendComposer.h"
+#include "ui/receive/ReceiveTimestamp.h"
+#include "ui/send/SendComposer.h"
 
 namespace {
 

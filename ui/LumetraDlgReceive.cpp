@@ -2,8 +2,8 @@
 // ReceiveTextTrim.h) at a reader's pace (see ReceivePacer.h), the pause option and the clear button.
 #include "ui/LumetraDlg.h"
 
-#include "ui/ReceiveLongRuns.h"
-#include "ui/ReceiveTextTrim.h"
+#include "ui/receive/ReceiveLongRuns.h"
+#include "ui/receive/ReceiveTextTrim.h"
 
 // Received text always leaves the trim a line start within reach.
 static_assert(kReceiveLongestRun + 2 < (kReceiveTextBound - kReceiveTextKeep) / 2,

@@ -1,7 +1,7 @@
 // The send area: the typed text sent once or on the cyclic-send timer.
 #include "ui/LumetraDlg.h"
 
-#include "ui/SendBacklog.h"
+#include "ui/send/SendBacklog.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "tests/support/ResponsivenessProbe.h"
-#include "ui/ReceiveLongRuns.h"
-#include "ui/ReceiveTextTrim.h"
+#include "ui/receive/ReceiveLongRuns.h"
+#include "ui/receive/ReceiveTextTrim.h"
 
 namespace {
 

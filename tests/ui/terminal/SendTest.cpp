@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "ui/SendBacklog.h"
+#include "ui/send/SendBacklog.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/ReceiveTextTrim.h"
+#include "ui/receive/ReceiveTextTrim.h"
 
 size_t ReceiveTextTrimLength(LPCWSTR pszText, size_t nLength, size_t nKeep, size_t nBound)
 {

@@ -4,7 +4,7 @@
 #include <cwchar>
 #include <string>
 
-#include "ui/ReceiveLongRuns.h"
+#include "ui/receive/ReceiveLongRuns.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/SendHexParser.h"
+#include "ui/send/SendHexParser.h"
 
 namespace {
 

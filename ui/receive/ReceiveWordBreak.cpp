@@ -1,4 +1,4 @@
-#include "ui/ReceiveWordBreak.h"
+#include "ui/receive/ReceiveWordBreak.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "ui/SendTextEncoder.h"
+#include "ui/send/SendTextEncoder.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/LogFileApi.h"
+#include "ui/receive/LogFileApi.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "ui/ReceiveFormatter.h"
+#include "ui/receive/ReceiveFormatter.h"
 
-#include "ui/ReceiveHexText.h"
-#include "ui/ReceiveTimestamp.h"
+#include "ui/receive/ReceiveHexText.h"
+#include "ui/receive/ReceiveTimestamp.h"
 
 CReceiveFormatter::CReceiveFormatter(UINT nCodePage) : m_decoder(nCodePage)
 {

@@ -1,6 +1,6 @@
-#include "ui/SendComposer.h"
+#include "ui/send/SendComposer.h"
 
-#include "ui/SendTextEncoder.h"
+#include "ui/send/SendTextEncoder.h"
 
 bool ComposeSendBytes(LPCWSTR pszText, const SendOptions& options, std::string& bytes,
                       SendHexError& error, UINT nCodePage)

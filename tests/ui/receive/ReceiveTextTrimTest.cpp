@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "ui/ReceiveTextTrim.h"
+#include "ui/receive/ReceiveTextTrim.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "ui/ReceiveFormatter.h"
-#include "ui/ReceiveHexText.h"
-#include "ui/ReceiveTimestamp.h"
+#include "ui/receive/ReceiveFormatter.h"
+#include "ui/receive/ReceiveHexText.h"
+#include "ui/receive/ReceiveTimestamp.h"
 
 namespace {
 

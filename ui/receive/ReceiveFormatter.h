@@ -22,7 +22,7 @@
 
 #include <string>
 
-#include "ui/ReceiveTextDecoder.h"
+#include "ui/receive/ReceiveTextDecoder.h"
 
 class CReceiveFormatter {
 public:

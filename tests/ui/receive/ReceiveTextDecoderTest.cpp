@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/ReceiveTextDecoder.h"
+#include "ui/receive/ReceiveTextDecoder.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/ReceiveTextDecoder.h"
+#include "ui/receive/ReceiveTextDecoder.h"
 
 #include <algorithm>
 

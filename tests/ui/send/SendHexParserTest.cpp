@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "ui/SendComposer.h"
-#include "ui/SendHexParser.h"
+#include "ui/send/SendComposer.h"
+#include "ui/send/SendHexParser.h"
 
 namespace {
 

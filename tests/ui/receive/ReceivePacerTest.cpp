@@ -2,7 +2,7 @@
 // after the last, so never later than one interval after it was read.
 #include <gtest/gtest.h>
 
-#include "ui/ReceivePacer.h"
+#include "ui/receive/ReceivePacer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/ReceiveTimestamp.h"
+#include "ui/receive/ReceiveTimestamp.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/SessionLog.h"
+#include "ui/receive/SessionLog.h"
 
 #include <process.h>
 
@@ -7,7 +7,7 @@
 #include "engine/CriticalSectionGuard.h"
 #include "engine/SerialLink.h"
 
-#include "ui/LogFlushSchedule.h"
+#include "ui/receive/LogFlushSchedule.h"
 
 // Shared by the window thread and the writer; lives until both have let it go.
 struct CSessionLog::State {

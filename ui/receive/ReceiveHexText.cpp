@@ -1,4 +1,4 @@
-#include "ui/ReceiveHexText.h"
+#include "ui/receive/ReceiveHexText.h"
 
 void AppendHexText(std::wstring& text, const BYTE* pBytes, DWORD nCount)
 {

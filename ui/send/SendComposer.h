@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "ui/SendHexParser.h"
+#include "ui/send/SendHexParser.h"
 
 // What "发送新行" appends, in text and hex mode alike.
 constexpr char kSendLineEnding[] = "\r\n";

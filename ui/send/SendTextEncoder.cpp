@@ -1,4 +1,4 @@
-#include "ui/SendTextEncoder.h"
+#include "ui/send/SendTextEncoder.h"
 
 std::string EncodeSendText(LPCWSTR pszText, UINT nCodePage)
 {

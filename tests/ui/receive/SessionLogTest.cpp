@@ -5,8 +5,8 @@
 #include <atomic>
 #include <string>
 
-#include "ui/LogFlushSchedule.h"
-#include "ui/SessionLog.h"
+#include "ui/receive/LogFlushSchedule.h"
+#include "ui/receive/SessionLog.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "ui/ReceiveWordBreak.h"
+#include "ui/receive/ReceiveWordBreak.h"
 
 namespace {
 

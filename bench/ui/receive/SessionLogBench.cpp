@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/SessionLog.h"
+#include "ui/receive/SessionLog.h"
 
 namespace {
 

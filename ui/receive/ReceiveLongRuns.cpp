@@ -1,4 +1,4 @@
-#include "ui/ReceiveLongRuns.h"
+#include "ui/receive/ReceiveLongRuns.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/ReceivePacer.h"
+#include "ui/receive/ReceivePacer.h"
 
 // Times are GetTickCount values: differences are taken as unsigned, which stays right across its
 // wrap-around every 49.7 days.

@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/LogFileApi.h"
+#include "ui/receive/LogFileApi.h"
 
 struct SessionLogError {
     std::wstring strPath;
