@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <deque>
 
 // One serial port, opened by number, with up to three worker threads (monitor, receive,
 // transmit), overlapped or blocking I/O, optional receive and transmit staging buffers, and
@@ -177,6 +178,18 @@ public:
     DWORD FillReceiveBuffer(DWORD n);
     DWORD DrainTransmitBuffer();
     DWORD Read(void* pDest);
+    // With MODE_RX_BUFFER: up to n bytes from the receive buffer, all staged by one fill, and
+    // when that fill read them from the port (GetTickCount64), so that a reader that comes late
+    // still knows when its bytes arrived. 0 when the buffer is empty. Any thread.
+    DWORD ReadReceived(void* pDest, DWORD n, ULONGLONG* pnArrival);
+    // Most bytes the receive buffer holds (0, the default: no bound). Past it a fill drops the
+    // oldest bytes, so a reader that stops reading cannot make it grow without limit.
+    void SetReceiveBound(DWORD dwBound);
+    // Bytes dropped by the bound since the last call. Any thread.
+    DWORD TakeReceiveOverflow();
+    // Driver queue sizes (SetupComm) for the open port, for lines faster than the default
+    // queues carry between two monitor passes; fills then take up to dwInQueue bytes at a time.
+    bool SetDriverQueues(DWORD dwInQueue, DWORD dwOutQueue);
     // Whether Read would find bytes at once: in the receive buffer (MODE_RX_BUFFER), else queued
     // in the driver. A direct read with none queued waits for the read time-out.
     bool HasBytesToRead();
@@ -225,6 +238,9 @@ protected:
     void ClearLineErrors(DWORD dwPurge, COMSTAT* pStat);
     LPARAM ModemLine(DWORD dwBit);
     bool FitWriteTimeoutToLine(const DCB& dcb);
+    // Takes dwCount bytes off the front of the arrival runs, as the receive buffer's head went.
+    // Caller holds the receive buffer's lock.
+    void ForgetReceivedRuns(DWORD dwCount);
     bool TransmitPending() { return m_txBuffer.Size() != 0; }
     // Whether the overlapped monitor sends the transmit buffer (no transmit worker does).
     bool MonitorSendsTransmitBuffer() const
@@ -293,4 +309,16 @@ protected:
     bool m_bStagedWritePending;           // m_olWrite is in flight
     BlockBuffer::Block* m_pStagedBlock;   // emptied block held until that write finishes
     OverlappedWriteQueue m_directWrites;  // the direct road's writes, one in flight at a time
+    DWORD m_dwInQueue;                    // the driver's input queue as last set: most one fill takes
+
+    // When the bytes of the receive buffer arrived: one run per fill, oldest first, together as
+    // long as the buffer. All three guarded by the receive buffer's lock.
+    struct ReceivedRun
+    {
+        DWORD dwCount;
+        ULONGLONG nArrival; // GetTickCount64 of the fill
+    };
+    std::deque<ReceivedRun> m_rxRuns;
+    DWORD m_dwRxBound;
+    DWORD m_dwRxOverflow;
 };

@@ -90,7 +90,7 @@ DWORD CSerialLink::FillReceiveBuffer(DWORD n)
         return 0;
     // Counts derive from the driver queue; "unavailable" (all bits set) or anything absurd is
     // cut to one queue's worth.
-    n = std::min(n, QUEUE_SIZE);
+    n = std::min(n, m_dwInQueue);
     BYTE* pSpace = m_rxBuffer.Reserve(n);
     if (!pSpace)
         return 0;
@@ -99,7 +99,68 @@ DWORD CSerialLink::FillReceiveBuffer(DWORD n)
     if (dwCount > pTail->dwCapacity - pTail->dwWrite)
         return 0;
     m_rxBuffer.Commit(dwCount);
+    if (dwCount != 0)
+        m_rxRuns.push_back({dwCount, ::GetTickCount64()});
+    if (m_dwRxBound != 0 && m_rxBuffer.m_dwCount > m_dwRxBound)
+    {
+        const DWORD dwDropped = m_rxBuffer.Consume(nullptr, m_rxBuffer.m_dwCount - m_dwRxBound);
+        ForgetReceivedRuns(dwDropped);
+        m_dwRxOverflow += dwDropped;
+    }
     return dwCount;
+}
+
+void CSerialLink::ForgetReceivedRuns(DWORD dwCount)
+{
+    while (dwCount != 0 && !m_rxRuns.empty())
+    {
+        ReceivedRun& run = m_rxRuns.front();
+        const DWORD dwTaken = std::min(dwCount, run.dwCount);
+        run.dwCount -= dwTaken;
+        dwCount -= dwTaken;
+        if (run.dwCount == 0)
+            m_rxRuns.pop_front();
+    }
+}
+
+DWORD CSerialLink::ReadReceived(void* pDest, DWORD n, ULONGLONG* pnArrival)
+{
+    BlockBuffer::Guard guard(m_rxBuffer);
+    // Bytes taken from the buffer's head by other means (its own Consume) leave runs behind them.
+    DWORD dwRunBytes = 0;
+    for (const ReceivedRun& run : m_rxRuns)
+        dwRunBytes += run.dwCount;
+    if (dwRunBytes > m_rxBuffer.m_dwCount)
+        ForgetReceivedRuns(dwRunBytes - m_rxBuffer.m_dwCount);
+    if (m_rxRuns.empty())
+        return 0;
+    *pnArrival = m_rxRuns.front().nArrival;
+    const DWORD dwTaken = m_rxBuffer.Consume(pDest, std::min(n, m_rxRuns.front().dwCount));
+    ForgetReceivedRuns(dwTaken);
+    return dwTaken;
+}
+
+void CSerialLink::SetReceiveBound(DWORD dwBound)
+{
+    BlockBuffer::Guard guard(m_rxBuffer);
+    m_dwRxBound = dwBound;
+}
+
+DWORD CSerialLink::TakeReceiveOverflow()
+{
+    BlockBuffer::Guard guard(m_rxBuffer);
+    const DWORD dwOverflow = m_dwRxOverflow;
+    m_dwRxOverflow = 0;
+    return dwOverflow;
+}
+
+bool CSerialLink::SetDriverQueues(DWORD dwInQueue, DWORD dwOutQueue)
+{
+    if (!IsOpen() || !m_pApi->SetupComm(m_hPort, dwInQueue, dwOutQueue))
+        return false;
+    BlockBuffer::Guard guard(m_rxBuffer);
+    m_dwInQueue = dwInQueue;
+    return true;
 }
 
 bool CSerialLink::FinishStagedWrite(DWORD dwWaitMs)
@@ -199,7 +260,9 @@ DWORD CSerialLink::Read(void* pDest)
     if (!(m_dwMode & MODE_RX_BUFFER))
         return RawRead(pDest, READ_CHUNK);
     BlockBuffer::Guard guard(m_rxBuffer);
-    return m_rxBuffer.Consume(pDest, READ_CHUNK);
+    const DWORD dwTaken = m_rxBuffer.Consume(pDest, READ_CHUNK);
+    ForgetReceivedRuns(dwTaken);
+    return dwTaken;
 }
 
 bool CSerialLink::HasBytesToRead()

@@ -71,6 +71,9 @@ void CSerialLink::Init()
     ::InitializeCriticalSection(&m_csTransmit);
     m_bStagedWritePending = false;
     m_pStagedBlock = nullptr;
+    m_dwInQueue = QUEUE_SIZE;
+    m_dwRxBound = 0;
+    m_dwRxOverflow = 0;
 }
 
 void CSerialLink::Release()
@@ -140,6 +143,7 @@ bool CSerialLink::SetupPort()
         return false;
     if (!m_pApi->SetupComm(m_hPort, QUEUE_SIZE, QUEUE_SIZE))
         return false;
+    m_dwInQueue = QUEUE_SIZE;   // no worker runs yet: no lock needed
     if (!m_pApi->GetCommTimeouts(m_hPort, &m_timeouts))
         return false;
     const bool bOverlapped = (m_dwMode & MODE_OVERLAPPED) != 0;

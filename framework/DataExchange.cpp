@@ -227,8 +227,11 @@ void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value)
     if (hWndCtrl == nullptr)
         return;
     if (pDX->m_bSaveAndValidate) {
+        // A box that can be typed into holds what is typed (an entry picked is typed in too);
+        // a list holds its selected entry.
+        const bool bTypable = (::GetWindowLongW(hWndCtrl, GWL_STYLE) & 3) == CBS_DROPDOWN;
         const int nIndex = static_cast<int>(::SendMessageW(hWndCtrl, CB_GETCURSEL, 0, 0));
-        if (nIndex == CB_ERR) {
+        if (bTypable || nIndex == CB_ERR) {
             value = GetWindowTextOf(hWndCtrl);
             return;
         }

@@ -1,7 +1,10 @@
 #include "ui/LineSettings.h"
 
 #include <cstdlib>
+#include <cwchar>
 #include <iterator>
+
+#include "framework/DecimalDigits.h"
 
 namespace {
 
@@ -34,5 +37,20 @@ bool SetLineSettings(DCB& dcb, LPCWSTR pszBaud, int nDataBitsIndex, int nStopBit
     dcb.ByteSize = kByteSizes[nDataBitsIndex];
     dcb.StopBits = kStopBits[nStopBitsIndex];
     dcb.Parity = kParities[nParityIndex];
+    return true;
+}
+
+bool ParseTypedBaudRate(LPCWSTR pszBaud, DWORD& nBaud)
+{
+    const wchar_t* pFirst = pszBaud;
+    const wchar_t* pLast = pszBaud + std::wcslen(pszBaud);
+    while (pFirst != pLast && *pFirst == L' ')
+        ++pFirst;
+    while (pLast != pFirst && pLast[-1] == L' ')
+        --pLast;
+    unsigned long long nValue = 0;
+    if (ReadDecimalDigits(pFirst, pLast, kLargestBaudRate, nValue) != pLast || nValue == 0)
+        return false;
+    nBaud = static_cast<DWORD>(nValue);
     return true;
 }

@@ -13,3 +13,11 @@
 // Returns false, with dcb unchanged, when an index is outside its list or the text cannot be
 // converted: such a selection has no line setting, so it must not reach the port.
 bool SetLineSettings(DCB& dcb, LPCWSTR pszBaud, int nDataBitsIndex, int nStopBitsIndex, int nParityIndex);
+
+// Largest rate that SetLineSettings reads exactly (its reading of a number is a C int).
+constexpr DWORD kLargestBaudRate = 2147483647;
+
+// A rate typed into the baud-rate box, checked before anything reaches the port: a whole number
+// from 1 to kLargestBaudRate, blanks around it allowed. A rate of 0 would hang the line up, and
+// text after the digits would be quietly dropped by SetLineSettings. False for anything else.
+bool ParseTypedBaudRate(LPCWSTR pszBaud, DWORD& nBaud);

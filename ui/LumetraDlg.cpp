@@ -16,6 +16,8 @@ static_assert((IDM_ABOUTBOX & 0xFFF0) == IDM_ABOUTBOX && IDM_ABOUTBOX < 0xF000,
 namespace {
 
 const int kPortCount = 255;   // "COM1" to "COM255"
+// Most received bytes the port object holds for this window: 3.5 s of a 3 Mbaud line.
+const DWORD kReceiveStageBound = 1024 * 1024;
 
 // Fills a list at explicit positions, so the list keeps this order even with CBS_SORT, and
 // selects one entry.
@@ -150,8 +152,11 @@ BOOL CLumetraDlg::OnInitDialog()
     }
     m_cbPort.SetCurSel(0);
 
+    // The terminal's rates, then the fast ones of today's USB adapters; any other can be typed.
     FillList(m_cbBaud, { L"110", L"300", L"600", L"1200", L"2400", L"4800", L"9600", L"14400",
-                         L"19200", L"38400", L"56000", L"57600", L"115200" }, 6);
+                         L"19200", L"38400", L"56000", L"57600", L"115200", L"128000", L"230400",
+                         L"256000", L"460800", L"500000", L"921600", L"1000000", L"1500000",
+                         L"2000000", L"3000000" }, 6);
     FillList(m_cbParity, { L"NONE", L"ODD", L"EVEN", L"MARK", L"SPACE" }, 0);
     FillList(m_cbDataBits, { L"5位", L"6位", L"7位", L"8位" }, 3);
     FillList(m_cbStopBits, { L"1位", L"2位" }, 0);
@@ -163,6 +168,10 @@ BOOL CLumetraDlg::OnInitDialog()
     GetDlgItem(IDC_RECEIVE_EDIT)->SendMessage(EM_SETWORDBREAKPROC, 0,
                                               reinterpret_cast<LPARAM>(&ReceiveWordBreakProc));
     m_Comm.SetNotifyWindow(m_hWnd);
+    // The monitor stages received bytes with their arrival time as they come, so reading never
+    // waits for this thread; the bound keeps a window that stops reading from growing the stage.
+    m_Comm.SetMode(CSerialLink::MODE_DEFAULT | CSerialLink::MODE_RX_BUFFER);
+    m_Comm.SetReceiveBound(kReceiveStageBound);
 
     return TRUE;   // the system focuses the first tab stop, the port list
 }

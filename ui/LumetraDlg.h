@@ -12,6 +12,7 @@
 #include "engine/SerialLink.h"
 #include "framework/Framework.h"
 #include "resources/resource.h"
+#include "ui/receive/HeldReceiveText.h"
 #include "ui/receive/ReceiveFormatter.h"
 #include "ui/receive/ReceivePacer.h"
 #include "ui/receive/SessionLog.h"
@@ -72,11 +73,13 @@ protected:
     // A failure the user must see: a message box with the caption "错误", an OK button, no icon.
     void ReportError(LPCWSTR pszMessage);
 
-    // The receive road's steps beyond the area (LumetraDlgOptions.cpp). Every chunk read, shown
+    // Takes every byte the port object has staged (see LumetraDlgReceive.cpp).
+    void TakeStagedBytes();
+    // Whether the receive text ends inside a line (not empty, not after an LF).
+    bool AreaEndsInsideLine() const;
+    // The receive road's step beyond the area (LumetraDlgOptions.cpp). Every chunk read, shown
     // or not: counted and logged exactly as read.
     void TakeReceivedBytes(const BYTE* pBytes, DWORD nCount);
-    // The text a chunk adds to the receive area, stamped with the time it was read.
-    void FormatReceivedBytes(const BYTE* pBytes, DWORD nCount, std::wstring& text);
     // With each refresh of the receive area and each OPTIONS_TIMER tick: the counters shown, a
     // failed log reported.
     void RefreshOptions();
@@ -126,8 +129,7 @@ protected:
     CReceiveFormatter m_receiveFormatter;
     // Text read from the port and not yet shown, and when it is to be shown. Pause and "清空接受区"
     // drop it, disconnecting shows it, closing the window drops it with the window.
-    std::wstring m_receiveHeld;
-    bool m_bHeldHasHex = false;   // some of it was formatted in hex: its rows break between bytes
+    CHeldReceiveText m_receiveHeld;
     CReceivePacer m_receivePacer;
     CSessionLog m_sessionLog;
     ULONGLONG m_nReceivedCount = 0;   // bytes read from the port, paused ones included

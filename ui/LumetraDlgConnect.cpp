@@ -7,6 +7,8 @@ namespace {
 
 const wchar_t kConnectCaption[] = L"连接";
 const wchar_t kDisconnectCaption[] = L"断开";
+const DWORD kFastLineBaud = 115200;
+const DWORD kFastLineInQueue = 64 * 1024;
 
 // Announces the connection state to the application's main window; nothing handles it there.
 void SendToMainWindow(UINT message, WPARAM wParam)
@@ -24,12 +26,23 @@ void CLumetraDlg::OnBnClickedConnect()
 
     if (m_Comm.IsOpen()) {
         m_Comm.Close(CSerialLink::STOP_WAIT);
-        ShowHeldReceiveText();   // what was read before the line closed, with the counters
+        TakeStagedBytes();       // what was read before the line closed
+        ShowHeldReceiveText();
         DropHeldReceiveText();   // a part character waits for bytes that will not come
         RefreshOptions();
         WatchOptions();
         SendToMainWindow(WM_PORT_CLOSED, 0);
         SendDlgItemMessage(IDC_CONNECT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kConnectCaption));
+        return;
+    }
+
+    // A typed rate the line cannot take is refused before the port is touched.
+    DWORD nBaud = 0;
+    if (!ParseTypedBaudRate(m_strBaud, nBaud)) {
+        CString strMessage;
+        strMessage.Format(L"波特率“%s”无效：请输入 1 到 %lu 之间的整数。", m_strBaud.GetString(),
+                          static_cast<unsigned long>(kLargestBaudRate));
+        ReportError(strMessage);
         return;
     }
 
@@ -53,8 +66,14 @@ void CLumetraDlg::ConfigurePort()
 
     DCB* pState = m_Comm.ReadPortState();
     if (pState != nullptr && SetLineSettings(*pState, m_strBaud, m_nDataBits, m_nStopBits, m_nParity)
-        && m_Comm.ApplyPortState(*pState))
+        && m_Comm.ApplyPortState(*pState)) {
+        // Above the terminal's rates the default driver queue holds only milliseconds of the
+        // line: give it a quarter of a second at 3 Mbaud. A driver that keeps its own size is
+        // no failure.
+        if (pState->BaudRate > kFastLineBaud)
+            m_Comm.SetDriverQueues(kFastLineInQueue, CSerialLink::QUEUE_SIZE);
         return;
+    }
 
     ReportError(L"配置串口失败");
     m_Comm.Close(CSerialLink::STOP_WAIT);

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "ui/receive/ReceiveTimestamp.h"
 #include "ui/send/SendComposer.h"
 
 namespace {
@@ -31,13 +30,6 @@ void CLumetraDlg::TakeReceivedBytes(const BYTE* pBytes, DWORD nCount)
 {
     m_nReceivedCount += nCount;
     m_sessionLog.Write(pBytes, nCount);
-}
-
-void CLumetraDlg::FormatReceivedBytes(const BYTE* pBytes, DWORD nCount, std::wstring& text)
-{
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    m_receiveFormatter.Format(pBytes, nCount, LocalMilliseconds(now), text);
 }
 
 // A failed log is reported here, once, and not where the writer found it: that is another

@@ -2,15 +2,18 @@
 // ReceiveTextTrim.h) at a reader's pace (see ReceivePacer.h), the pause option and the clear button.
 #include "ui/LumetraDlg.h"
 
+#include <algorithm>
+
 #include "ui/receive/ReceiveLongRuns.h"
 #include "ui/receive/ReceiveTextTrim.h"
+#include "ui/receive/ReceiveTimestamp.h"
 
 // Received text always leaves the trim a line start within reach.
 static_assert(kReceiveLongestRun + 2 < (kReceiveTextBound - kReceiveTextKeep) / 2,
               "a run of received text must be shorter than the stretch a trim looks over");
 
 namespace {
-// How often the monitor repeats its notification while bytes stay queued.
+// How often the monitor repeats its notification while bytes keep coming.
 constexpr DWORD kNotificationRepeatMs = 10;
 }  // namespace
 
@@ -21,16 +24,10 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
     // Notifications still queued for the previous port of a reconnect carry its number.
     if (static_cast<int>(wParam) != m_Comm.PortNumber())
         return 1;
-    // Dispatched by the loop of an exchange's validation message: returns at once instead of
-    // nesting another exchange (and another message). The monitor keeps notifying while bytes
-    // are queued, so nothing is lost.
-    if (m_bReadingControls)
-        return 1;
 
-    // Notifications that queued up meanwhile say nothing new: the monitor keeps posting while
-    // bytes remain queued (and every 10 ms while a vanished port fails its status query). Left
-    // in the queue, each would hold the window for a read of its own, and a backlog that grows
-    // faster than it is handled would keep the user's clicks and keys waiting behind it for good.
+    // Notifications that queued up meanwhile say nothing new: this one takes every byte staged
+    // so far. Left in the queue, each would cost a handler run of its own, and a backlog that
+    // grows faster than it is handled would keep the user's clicks and keys waiting behind it.
     // Only a notification handled 10 ms or more after it was posted can have another behind it;
     // looking costs a round trip to the window manager (to its server under Wine), so a
     // notification handled on time, as on a line that the window keeps up with, does not look.
@@ -41,34 +38,13 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
         }
     }
 
-    // Every notification reads what waits (up to a refresh's worth, see below), so the driver's
-    // queue never overflows; only the pause box is exchanged here, the other controls wait for
-    // the refresh that shows the text.
+    // Only the pause box is exchanged here (an exchange that cannot be refused, so also while a
+    // validation message is up); the other controls wait for the refresh that shows the text.
     {
         CDataExchange dx(this, TRUE);
         DDX_Check(&dx, IDC_PAUSE_DISPLAY, m_bPauseDisplay);
     }
-    BYTE chunk[CSerialLink::READ_CHUNK];   // the decoder takes the count: no terminator needed
-    do {
-        // Chunks are read until the driver's queue is empty or as much is held as one refresh
-        // shows: at least a chunk every notification, 10 ms apart, far more than any line brings.
-        // A notification may find nothing queued (the one before it read what it announced): a
-        // read then waits out the read time-out, 500 ms with the window frozen, so it is asked first.
-        while (!m_receivePacer.IsFull() && m_Comm.HasBytesToRead()) {
-            const DWORD nRead = m_Comm.Read(chunk);
-            TakeReceivedBytes(chunk, nRead);   // counted and logged, paused or not
-            // Paused bytes are dropped below, with any character they end.
-            if (!m_bPauseDisplay) {
-                FormatReceivedBytes(chunk, nRead, m_receiveHeld);
-                m_bHeldHasHex = m_bHeldHasHex || m_bHexDisplay;
-                m_receivePacer.BytesHeld(nRead);
-            }
-            // A short read took all there was: asking the driver again would cost a round trip.
-            if (nRead < CSerialLink::READ_CHUNK)
-                break;
-        }
-    } while ((m_Comm.Mode() & CSerialLink::MODE_RX_BUFFER) != 0 && !m_receivePacer.IsFull() &&
-             m_Comm.HasBytesToRead());
+    TakeStagedBytes();
 
     // Paused, the area is left exactly as it is, caret and scroll position included, so the user
     // can read and select in it; text read before the pause and not yet shown goes too.
@@ -79,17 +55,50 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
     }
     // Bytes that make no character yet (half of a double-byte one, zero bytes) hold nothing; the
     // counters show them with the next look at the options (OPTIONS_TIMER).
-    if (m_receiveHeld.empty()) {
+    if (m_receiveHeld.IsEmpty()) {
         m_receivePacer.Dropped();
         return 1;
     }
     const bool bRefreshDue = m_receivePacer.IsHolding();   // its timer is already set
     const DWORD nWaitMs = m_receivePacer.TextRead(::GetTickCount());
-    if (nWaitMs == 0)
+    // While a validation message is up, the refresh timer waits for it to go (see OnTimer).
+    if (nWaitMs == 0 && !m_bReadingControls)
         RefreshReceiveArea();
     else if (!bRefreshDue)
-        SetTimer(RECEIVE_REFRESH_TIMER, nWaitMs);
+        SetTimer(RECEIVE_REFRESH_TIMER, nWaitMs == 0 ? CReceivePacer::kIntervalMs : nWaitMs);
     return 1;
+}
+
+// Every byte the port object has staged, with the time it arrived: counted and logged exactly
+// as read, paused or not, and (unless paused) formatted for the area. The monitor stages bytes
+// as they come, whatever this thread is doing, so the times and packets are the bytes' own.
+void CLumetraDlg::TakeStagedBytes()
+{
+    // Arrival ticks to local time, from one reading of both clocks.
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    const ULONGLONG nLocalNow = LocalMilliseconds(now);
+    const ULONGLONG nTickNow = ::GetTickCount64();
+
+    if (const DWORD nLost = m_Comm.TakeReceiveOverflow()) {
+        if (!m_bPauseDisplay) {
+            m_receiveHeld.Lost(nLost);
+            m_receiveFormatter.Interrupt(false);   // the line that says so ends its row
+        }
+    }
+    BYTE chunk[CSerialLink::READ_CHUNK];
+    ULONGLONG nArrival = 0;
+    while (const DWORD nRead = m_Comm.ReadReceived(chunk, sizeof chunk, &nArrival)) {
+        TakeReceivedBytes(chunk, nRead);
+        if (m_bPauseDisplay)
+            continue;   // dropped below, with any character they end
+        // A fill made after the clocks were read counts as arriving now.
+        const ULONGLONG nAge = nTickNow - std::min(nArrival, nTickNow);
+        std::wstring text;
+        m_receiveFormatter.Format(chunk, nRead, nLocalNow - nAge, text);
+        m_receiveHeld.Add(std::move(text), nRead, m_bHexDisplay != FALSE);
+        m_receivePacer.BytesHeld(nRead);
+    }
 }
 
 // The refresh of a busy line, once its interval is over (RECEIVE_REFRESH_TIMER), or of text read
@@ -111,14 +120,13 @@ void CLumetraDlg::ShowHeldReceiveText()
         return;
     }
     m_receivePacer.Shown(::GetTickCount());
-    if (m_receiveHeld.empty())
+    if (m_receiveHeld.IsEmpty())
         return;
     // Hex rows break between bytes, never between a byte's two digits.
-    const RunBreak rule = m_bHeldHasHex ? RunBreak::AfterBlank : RunBreak::BeforeCharacter;
-    m_strReceive += BreakReceiveLongRuns(m_strReceive.GetString(),
-                                         static_cast<size_t>(m_strReceive.GetLength()), m_receiveHeld, rule).c_str();
-    m_receiveHeld.clear();
-    m_bHeldHasHex = false;
+    const RunBreak rule = m_receiveHeld.HasHex() ? RunBreak::AfterBlank : RunBreak::BeforeCharacter;
+    const std::wstring text = m_receiveHeld.Take(AreaEndsInsideLine());
+    m_strReceive += BreakReceiveLongRuns(m_strReceive.GetString(), static_cast<size_t>(m_strReceive.GetLength()),
+                                         text, rule).c_str();
     TrimReceiveText();
     // The control holds the start of the text, so the refresh appends the new tail, which leaves
     // the caret at the end and the end in view; only a text the exchange had to rewrite whole
@@ -132,11 +140,15 @@ void CLumetraDlg::ShowHeldReceiveText()
 void CLumetraDlg::DropHeldReceiveText()
 {
     KillTimer(RECEIVE_REFRESH_TIMER);
-    m_receiveHeld.clear();
-    m_bHeldHasHex = false;
+    m_receiveHeld.Clear();
     m_receivePacer.Dropped();
+    m_receiveFormatter.Interrupt(AreaEndsInsideLine());
+}
+
+bool CLumetraDlg::AreaEndsInsideLine() const
+{
     const int nShown = m_strReceive.GetLength();
-    m_receiveFormatter.Interrupt(nShown > 0 && m_strReceive.GetString()[nShown - 1] != L'\n');
+    return nShown > 0 && m_strReceive.GetString()[nShown - 1] != L'\n';
 }
 
 // Called with the control showing the text before the held text. The same oldest lines leave

@@ -653,3 +653,45 @@ TEST_F(SerialLinkIo, FillReceiveBufferClampsAnAbsurdCount)
     EXPECT_EQ(4096u, device.Calls().back().call == Call::ReadFile ? device.Calls().back().args[0] : 0u);
     EXPECT_EQ(4096u, link.ReceiveBuffer().Size());
 }
+
+// The window reads staged bytes whenever it gets round to them: each fill's bytes keep the time
+// they arrived, and a reader that falls behind finds the newest bytes, never an ever larger buffer.
+TEST_F(SerialLinkIo, StagedBytesKeepTheirFillsArrivalAndABoundDropsTheOldest)
+{
+    OpenWithMode(OVERLAPPED_ONLY | CSerialLink::MODE_RX_BUFFER);
+    const ULONGLONG nBefore = ::GetTickCount64();
+    device.PushInput("abc");
+    link.FillReceiveBuffer(64);
+    device.PushInput("de");
+    link.FillReceiveBuffer(64);
+    char buffer[16];
+    ULONGLONG nFirst = 0, nSecond = 0;
+    EXPECT_EQ("ab", std::string(buffer, link.ReadReceived(buffer, 2, &nFirst)));
+    EXPECT_EQ("c", std::string(buffer, link.ReadReceived(buffer, 16, &nSecond))) << "one fill at a time";
+    EXPECT_EQ(nFirst, nSecond);
+    EXPECT_EQ("de", std::string(buffer, link.ReadReceived(buffer, 16, &nSecond)));
+    EXPECT_TRUE(nBefore <= nFirst && nFirst <= nSecond && nSecond <= ::GetTickCount64());
+    EXPECT_EQ(0u, link.ReadReceived(buffer, 16, &nSecond));
+
+    link.SetReceiveBound(4);
+    device.PushInput("123");
+    link.FillReceiveBuffer(64);
+    device.PushInput("4567");
+    link.FillReceiveBuffer(64);
+    EXPECT_EQ(4u, link.ReceiveBuffer().Size());
+    EXPECT_EQ(3u, link.TakeReceiveOverflow());
+    EXPECT_EQ(0u, link.TakeReceiveOverflow()) << "taken once";
+    EXPECT_EQ("4567", std::string(buffer, link.ReadReceived(buffer, 16, &nFirst)));
+
+    // Read takes bytes without regard to fills; the arrival runs follow it.
+    device.PushInput("xy");
+    link.FillReceiveBuffer(64);
+    EXPECT_EQ(2u, link.Read(buffer));
+    EXPECT_EQ(0u, link.ReadReceived(buffer, 16, &nFirst));
+
+    // Larger driver queues let one fill take more.
+    ASSERT_TRUE(link.SetDriverQueues(8192, 4096));
+    link.SetReceiveBound(0);
+    device.PushInput(Pattern(5000));
+    EXPECT_EQ(5000u, link.FillReceiveBuffer(CSerialLink::COUNT_UNAVAILABLE));
+}

@@ -23,6 +23,8 @@ constexpr LONG kNoId = -1;
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 
 constexpr DWORD kList = kChild | CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP;
+// The baud rate can be typed too.
+constexpr DWORD kTypableList = kChild | CBS_DROPDOWN | CBS_AUTOHSCROLL | CBS_SORT | WS_VSCROLL | WS_TABSTOP;
 constexpr DWORD kPushButton = kChild | BS_PUSHBUTTON | WS_TABSTOP;
 constexpr DWORD kCheckBox = kChild | BS_AUTOCHECKBOX | WS_TABSTOP;
 constexpr DWORD kGroupBox = kChild | BS_GROUPBOX;
@@ -51,7 +53,7 @@ const NameOrOrdinal kNoText = Text(L"");
 
 const std::vector<ExpectedControl> kMainDialogControls = {
     {IDC_PORT_LIST, kComboBox, kList, 52, 14, 48, 75, kNoText},
-    {IDC_BAUD_LIST, kComboBox, kList, 52, 32, 48, 77, kNoText},
+    {IDC_BAUD_LIST, kComboBox, kTypableList, 52, 32, 48, 77, kNoText},
     {IDC_PARITY_LIST, kComboBox, kList, 52, 50, 48, 87, kNoText},
     {IDC_DATABITS_LIST, kComboBox, kList, 52, 68, 48, 73, kNoText},
     {IDC_STOPBITS_LIST, kComboBox, kList, 52, 86, 48, 77, kNoText},

@@ -77,6 +77,7 @@ TEST_F(TerminalTest, OtherSelectionsGiveWhatTheySay)
 {
     const struct { int nBaudIndex; DWORD nBaud; int nStopIndex; BYTE nStopBits; } choices[] = {
         { 0, 110, 1, TWOSTOPBITS }, { 5, 4800, 0, ONESTOPBIT }, { 9, 38400, 1, TWOSTOPBITS }, { 12, 115200, 0, ONESTOPBIT },
+        { 18, 921600, 0, ONESTOPBIT }, { 22, 3000000, 1, TWOSTOPBITS },
     };
     for (const auto& c : choices) {
         Host().SelectComboItem(IDC_BAUD_LIST, c.nBaudIndex, true);
@@ -86,6 +87,26 @@ TEST_F(TerminalTest, OtherSelectionsGiveWhatTheySay)
         EXPECT_EQ(c.nBaud, line.BaudRate);
         EXPECT_EQ(c.nStopBits, line.StopBits) << c.nBaud;
         Disconnect();
+    }
+}
+
+// A rate typed into the box goes to the line; one the line cannot take is named in a message
+// before the port is touched.
+TEST_F(TerminalTest, TypedBaudRateIsUsedAndABadOneRefusedBeforeThePortIsOpened)
+{
+    Host().SetText(IDC_BAUD_LIST, L"230400");
+    Connect(kFirstCom);
+    EXPECT_EQ(230400u, LineState(kFirstCom).BaudRate);
+    Disconnect();
+
+    for (const wchar_t* pszBad : { L"0", L"9600bps", L"" }) {
+        const size_t nApplied = m_commStates.AppliedOn(DialogThreadId()).size();
+        Host().SetText(IDC_BAUD_LIST, pszBad);
+        SelectPort(kFirstCom);
+        EXPECT_EQ(std::vector<std::wstring>{ std::wstring(L"波特率“") + pszBad + L"”无效：请输入 1 到 2147483647 之间的整数。" },
+                  ClickConnectAndDismissBoxes());
+        EXPECT_FALSE(IsOpen());
+        EXPECT_EQ(nApplied, m_commStates.AppliedOn(DialogThreadId()).size()) << "nothing reached the port";
     }
 }
 

@@ -94,6 +94,21 @@ TEST(LineSettingsTest, BaudTextIsReadAsTheRunTimeReadsANumber)
     }
 }
 
+TEST(LineSettingsTest, TypedBaudRateMustBeAWholeNumberTheLineSettingsHold)
+{
+    const struct { const wchar_t* text; bool bValid; DWORD nBaud; } texts[] = {
+        { L"921600", true, 921600 }, { L" 3000000 ", true, 3000000 }, { L"1", true, 1 },
+        { L"2147483647", true, 2147483647 }, { L"2147483648", false, 0 }, { L"0", false, 0 },
+        { L"", false, 0 }, { L"  ", false, 0 }, { L"-9600", false, 0 }, { L"9600bps", false, 0 },
+        { L"96 00", false, 0 }, { L"９６００", false, 0 },
+    };
+    for (const auto& t : texts) {
+        DWORD nBaud = 12345;
+        EXPECT_EQ(t.bValid, ParseTypedBaudRate(t.text, nBaud)) << testing::PrintToString(std::wstring(t.text));
+        EXPECT_EQ(t.bValid ? t.nBaud : 12345u, nBaud);
+    }
+}
+
 TEST(LineSettingsTest, BaudTextTheRunTimeLocaleCannotConvertIsRefused)
 {
     DCB dcb = FilledDcb(0x00);

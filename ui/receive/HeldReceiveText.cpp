@@ -1,0 +1,59 @@
+#include "ui/receive/HeldReceiveText.h"
+
+void CHeldReceiveText::Add(std::wstring text, DWORD nBytes, bool bHex)
+{
+    if (text.empty() && nBytes == 0)
+        return;
+    m_pieces.push_back({ std::move(text), nBytes });
+    m_nHeldBytes += nBytes;
+    m_bHasHex = m_bHasHex || bHex;
+    // The newest piece always stays, however large: the area ends with the line's latest bytes.
+    while (m_nHeldBytes > m_nMostHeldBytes && m_pieces.size() > 1) {
+        m_nLeftOut += m_pieces.front().nBytes;
+        m_nHeldBytes -= m_pieces.front().nBytes;
+        m_pieces.pop_front();
+    }
+}
+
+void CHeldReceiveText::Lost(ULONGLONG nBytes)
+{
+    if (nBytes == 0)
+        return;
+    m_nLeftOut += m_nHeldBytes;
+    m_nHeldBytes = 0;
+    m_pieces.clear();
+    m_nLost += nBytes;
+}
+
+std::wstring CHeldReceiveText::Take(bool bAreaEndsInsideLine)
+{
+    std::wstring text;
+    if (m_nLeftOut != 0 || m_nLost != 0) {
+        if (bAreaEndsInsideLine)
+            text += L"\r\n";
+        text += L"[";
+        if (m_nLeftOut != 0)
+            text += L"显示跟不上，略去 " + std::to_wstring(m_nLeftOut) + L" 字节";
+        if (m_nLeftOut != 0 && m_nLost != 0)
+            text += L"；";
+        if (m_nLost != 0)
+            text += L"接收缓冲已满，丢失 " + std::to_wstring(m_nLost) + L" 字节";
+        text += L"]";
+        // A piece that begins a line of its own (a stamp after CR LF) ends the marker's row.
+        if (m_pieces.empty() || m_pieces.front().text.compare(0, 2, L"\r\n") != 0)
+            text += L"\r\n";
+    }
+    for (const Piece& piece : m_pieces)
+        text += piece.text;
+    Clear();
+    return text;
+}
+
+void CHeldReceiveText::Clear()
+{
+    m_pieces.clear();
+    m_nHeldBytes = 0;
+    m_nLeftOut = 0;
+    m_nLost = 0;
+    m_bHasHex = false;
+}
