@@ -91,23 +91,34 @@ DWORD CSerialLink::FillReceiveBuffer(DWORD n)
     // Counts derive from the driver queue; "unavailable" (all bits set) or anything absurd is
     // cut to one queue's worth.
     n = std::min(n, m_dwInQueue);
-    BYTE* pSpace = m_rxBuffer.Reserve(n);
-    if (!pSpace)
-        return 0;
-    const DWORD dwCount = RawRead(pSpace, n);
-    const BlockBuffer::Block* pTail = m_rxBuffer.Tail();
-    if (dwCount > pTail->dwCapacity - pTail->dwWrite)
-        return 0;
-    m_rxBuffer.Commit(dwCount);
-    if (dwCount != 0)
-        m_rxRuns.push_back({dwCount, ::GetTickCount64()});
+    // RawRead takes no more than the driver reports queued, so that it never waits; a driver that
+    // reports less than it holds (Wine's pseudo-terminals report at most 4 KiB) is read again
+    // while bytes stay queued, up to n, so a fast line is taken as fast as it comes.
+    DWORD dwTotal = 0;
+    while (dwTotal < n)
+    {
+        BYTE* pSpace = m_rxBuffer.Reserve(n - dwTotal);
+        if (!pSpace)
+            break;
+        const DWORD dwCount = RawRead(pSpace, n - dwTotal);
+        const BlockBuffer::Block* pTail = m_rxBuffer.Tail();
+        if (dwCount > pTail->dwCapacity - pTail->dwWrite)
+            break;
+        m_rxBuffer.Commit(dwCount);
+        dwTotal += dwCount;
+        const DWORD dwQueued = dwCount != 0 && dwTotal < n ? QueuedCount() : 0;
+        if (dwQueued == 0 || dwQueued == COUNT_UNAVAILABLE)
+            break;
+    }
+    if (dwTotal != 0)
+        m_rxRuns.push_back({dwTotal, ::GetTickCount64()});
     if (m_dwRxBound != 0 && m_rxBuffer.m_dwCount > m_dwRxBound)
     {
         const DWORD dwDropped = m_rxBuffer.Consume(nullptr, m_rxBuffer.m_dwCount - m_dwRxBound);
         ForgetReceivedRuns(dwDropped);
         m_dwRxOverflow += dwDropped;
     }
-    return dwCount;
+    return dwTotal;
 }
 
 void CSerialLink::ForgetReceivedRuns(DWORD dwCount)

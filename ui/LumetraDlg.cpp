@@ -170,7 +170,7 @@ BOOL CLumetraDlg::OnInitDialog()
     m_Comm.SetNotifyWindow(m_hWnd);
     // The monitor stages received bytes with their arrival time as they come, so reading never
     // waits for this thread; the bound keeps a window that stops reading from growing the stage.
-    m_Comm.SetMode(CSerialLink::MODE_DEFAULT | CSerialLink::MODE_RX_BUFFER);
+    m_Comm.SetMode(CSerialLink::MODE_DEFAULT | CSerialLink::MODE_RX_BUFFER | CSerialLink::MODE_HIGH_PRIORITY);
     m_Comm.SetReceiveBound(kReceiveStageBound);
 
     return TRUE;   // the system focuses the first tab stop, the port list

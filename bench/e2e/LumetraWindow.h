@@ -12,6 +12,7 @@
 class LumetraWindow {
 public:
     static constexpr int kPortList = IDC_PORT_LIST;
+    static constexpr int kBaudList = IDC_BAUD_LIST;
     static constexpr int kConnect = IDC_CONNECT;
     static constexpr int kReceive = IDC_RECEIVE_EDIT;
     static constexpr int kSend = IDC_SEND_EDIT;

@@ -79,12 +79,15 @@ int Pattern(const std::wstring& file, unsigned long nBytes, unsigned long long o
     return WriteFileBytes(file, devsim::StreamPattern(offset, nBytes)) ? 0 : Fail("cannot write the stream file");
 }
 
-int Connect()
+// baud: typed into the baud-rate box first when not empty.
+int Connect(const std::wstring& baud)
 {
     HWND hDlg = nullptr;
     if (!FindWindowOrSay(hDlg))
         return 1;
     const LumetraWindow window(hDlg);
+    if (!baud.empty() && !window.SetControlText(LumetraWindow::kBaudList, baud, kAnswerMs))
+        return Fail("the baud-rate box did not take the rate");
     const std::wstring port = window.ControlText(LumetraWindow::kPortList, kAnswerMs);
     if (port != L"COM1") {
         std::fprintf(stderr, "lumetra-probe: the port list shows \"%s\", not COM1\n", Narrow(port).c_str());
@@ -246,7 +249,7 @@ unsigned long NumberArgument(const wchar_t* text)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: lumetra-probe pattern <file> <bytes> [<offset>] | connect | click-clear <wait s>"
+    std::fprintf(stderr, "usage: lumetra-probe pattern <file> <bytes> [<offset>] | connect [<baud>] | click-clear <wait s>"
                          " | receive[-hex] <stream file> <offset> <go file> <poll ms> [<file> <copy at a quarter> <copy at the end>]"
                          " | display-limit <Lumetra.exe> <stream file> | tick <control id> <0|1> | log-to-file <file>"
                          " | cyclic-send <bytes> <interval ms> | untick\n");
@@ -260,8 +263,8 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"pattern" && (argc == 4 || argc == 5))
         return Pattern(argv[2], NumberArgument(argv[3]), argc == 5 ? NumberArgument(argv[4]) : 0);
-    if (command == L"connect" && argc == 2)
-        return Connect();
+    if (command == L"connect" && (argc == 2 || argc == 3))
+        return Connect(argc == 3 ? argv[2] : L"");
     if (command == L"click-clear" && argc == 3)
         return ClickClear(1000 * NumberArgument(argv[2]));
     if ((command == L"receive" || command == L"receive-hex") && (argc == 6 || argc == 9)

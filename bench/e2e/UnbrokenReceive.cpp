@@ -84,13 +84,19 @@ int WatchReceive(int argc, wchar_t** argv)
 
     // The stream is over: no reads complete on the window's thread while it answers this.
     const std::wstring text = window.ControlText(LumetraWindow::kReceive, kTextWaitMs);
+    // "接收：N": its digits.
+    std::string counted;
+    for (wchar_t ch : window.ControlText(LumetraWindow::kReceiveCount, kTextWaitMs))
+        if (ch >= L'0' && ch <= L'9')
+            counted += static_cast<char>(ch);
     const bool bFetched = !text.empty() || nLength == 0;
     if (bFetched)
         WriteFileBytes(textFile, std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
     std::printf("shown_ms=%.0f\nlongest_still_ms=%.0f\npoll_worst_ms=%.0f\ntrims=%d\ntrim_poll_worst_ms=%.0f\n"
                 "ping_worst_ms=%.0f\nping_mean_ms=%.1f\npings=%d\npings_unanswered=%d\npings_over_100ms=%d\n"
-                "final_length=%ld\ntext_fetched=%d\n",
+                "final_length=%ld\ntext_fetched=%d\nreceive_count=%s\n",
                 changedAtMs, longestStillMs, pollWorstMs, nTrims, trimPollWorstMs, pinger.WorstMs(), pinger.MeanMs(),
-                pinger.Samples(), pinger.Unanswered(), pinger.Slow(), nLength, bFetched ? 1 : 0);
+                pinger.Samples(), pinger.Unanswered(), pinger.Slow(), nLength, bFetched ? 1 : 0,
+                counted.empty() ? "?" : counted.c_str());
     return 0;
 }

@@ -3,6 +3,12 @@
  *
  *   lumetra-feed <device> <stream file> <bytes per second, 0 = full speed> <go file> [<watch file>]
  *
+ * A rate written "@<bytes per second>" is a line that waits for no one: every millisecond the
+ * bytes due by then are offered without blocking, as a USB adapter hands a line's bytes over,
+ * and what the pair does not take waits for the next millisecond. It then also prints
+ * "behind_max=<bytes>", the most bytes that were due and not yet taken: a real line loses what
+ * falls further behind than the kernel's and the driver's buffers hold.
+ *
  * It waits (up to 120 s) for the go file to appear, so the side that measures the receiver
  * decides when the clock starts, then writes and prints "sent_ms=<ms>", the time from the go
  * file to the last byte written. With a watch file (a receiver's log) it then waits until that
@@ -109,6 +115,42 @@ static int feed(int fd, const char *bytes, size_t size, double rate)
     return 0;
 }
 
+/* The line that waits for no one: see the top. */
+static int feed_on_schedule(int fd, const char *bytes, size_t size, double rate)
+{
+    size_t sent = 0, behind_max = 0;
+    const double start = now_ms();
+    struct timespec next;
+    clock_gettime(CLOCK_MONOTONIC, &next);
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    while (sent < size) {
+        double due_bytes = rate * (now_ms() - start) / 1000.0;
+        size_t due = due_bytes < (double)size ? (size_t)due_bytes : size;
+        while (sent < due) {
+            ssize_t done = write(fd, bytes + sent, due - sent);
+            if (done < 0 && (errno == EAGAIN || errno == EINTR))
+                break;
+            if (done < 0)
+                return -1;
+            if (sent / STRETCH != (sent + (size_t)done) / STRETCH) {
+                printf("stretch=%zu %.1f\n", sent + (size_t)done, now_ms() - start);
+                fflush(stdout);
+            }
+            sent += (size_t)done;
+        }
+        if (due > sent && due - sent > behind_max)
+            behind_max = due - sent;
+        next.tv_nsec += 1000000;
+        if (next.tv_nsec >= 1000000000) {
+            next.tv_nsec -= 1000000000;
+            ++next.tv_sec;
+        }
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, NULL);
+    }
+    printf("behind_max=%zu\n", behind_max);
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     if (argc != 5 && argc != 6) {
@@ -116,7 +158,8 @@ int main(int argc, char **argv)
         return 2;
     }
     const char *watch = argc == 6 ? argv[5] : NULL;
-    const double rate = atof(argv[3]);
+    const int scheduled = argv[3][0] == '@';
+    const double rate = atof(argv[3] + scheduled);
     size_t size = 0;
     char *bytes = read_all(argv[2], &size);
     if (!bytes)
@@ -140,7 +183,7 @@ int main(int argc, char **argv)
     }
     const long watch_base = watch && file_size(watch) > 0 ? file_size(watch) : 0;
     const double start = now_ms();
-    if (feed(fd, bytes, size, rate) != 0)
+    if ((scheduled ? feed_on_schedule(fd, bytes, size, rate) : feed(fd, bytes, size, rate)) != 0)
         return fail("write to the device");
     printf("sent_ms=%.1f\n", now_ms() - start);
     fflush(stdout);

@@ -110,6 +110,12 @@ void FakeSerialDevice::SetWriteTimeoutsHonoured(bool bHonoured)
     m_bWriteTimeoutsHonoured = bHonoured;
 }
 
+void FakeSerialDevice::SetReportedInputLimit(DWORD dwLimit)
+{
+    Lock lock(m_mutex);
+    m_dwReportedInputLimit = dwLimit;
+}
+
 size_t FakeSerialDevice::CompletePendingWrites()
 {
     Lock lock(m_mutex);
@@ -481,7 +487,7 @@ BOOL FakeSerialDevice::ClearCommError(HANDLE hFile, LPDWORD lpErrors, LPCOMSTAT 
     if (lpStat)
     {
         std::memset(lpStat, 0, sizeof(*lpStat));
-        lpStat->cbInQue = static_cast<DWORD>(m_input.size());
+        lpStat->cbInQue = static_cast<DWORD>(std::min<size_t>(m_input.size(), m_dwReportedInputLimit));
         for (const PendingWrite& write : m_writes)
             lpStat->cbOutQue += write.n;
     }

@@ -66,6 +66,8 @@ public:
     // the line (at the current line settings) fits its total time-out, and then completes with
     // that count. The time is reckoned, not waited for.
     void SetWriteTimeoutsHonoured(bool bHonoured);
+    // As Wine's pseudo-terminals: the input queue's count is reported as at most dwLimit bytes.
+    void SetReportedInputLimit(DWORD dwLimit);
     size_t CompletePendingWrites();                 // copies their bytes now, in issue order
     bool EndPendingRead(DWORD dwError);             // completes it with no bytes and dwError
     bool EndPendingWait(DWORD dwError);             // completes it with an empty mask
@@ -168,6 +170,7 @@ private:
     DWORD m_dwBlockingWriteTime;
     bool m_bTxEmptyOnWrite;
     bool m_bWriteTimeoutsHonoured;
+    DWORD m_dwReportedInputLimit = MAXDWORD;
     std::vector<PendingRead> m_reads;
     std::deque<PendingWrite> m_writes;
     std::vector<PendingWait> m_waits;

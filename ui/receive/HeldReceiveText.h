@@ -15,10 +15,11 @@
 
 class CHeldReceiveText {
 public:
-    // Two refreshes' worth of the pacer's (CReceivePacer::kMostHeldBytes): a refresh is due once
-    // one is held, so only a line faster than the area ever reaches this. 115200 baud brings about
-    // 2,300 bytes per refresh interval and never does.
-    static constexpr ULONGLONG kMostHeldBytes = 6144;
+    // A refresh's worth (CReceivePacer::kMostHeldBytes, 3,072), due at once when it is held, and
+    // what 115200 baud brings in another 89 ms, for the refresh before it to end in: so at 115200
+    // and below nothing is left out, while a faster line's refresh still appends little enough
+    // to keep the window answering.
+    static constexpr ULONGLONG kMostHeldBytes = 4096;
 
     explicit CHeldReceiveText(ULONGLONG nMostHeldBytes = kMostHeldBytes) : m_nMostHeldBytes(nMostHeldBytes) {}
 
