@@ -178,10 +178,19 @@ public:
     DWORD FillReceiveBuffer(DWORD n);
     DWORD DrainTransmitBuffer();
     DWORD Read(void* pDest);
-    // With MODE_RX_BUFFER: up to n bytes from the receive buffer, all staged by one fill, and
-    // when that fill read them from the port (GetTickCount64), so that a reader that comes late
-    // still knows when its bytes arrived. 0 when the buffer is empty. Any thread.
-    DWORD ReadReceived(void* pDest, DWORD n, ULONGLONG* pnArrival);
+    // When the bytes of one fill arrived, for a reader that comes late.
+    struct ReceiveTiming
+    {
+        ULONGLONG nArrival;   // GetTickCount64 when the fill read them from the port
+        // How long the line was surely quiet before them: from the fill before (its last byte
+        // had arrived by then) to the last moment the workers saw the driver's queue empty. 0
+        // when they never saw it empty in between (bytes kept coming), and for the second and
+        // later pieces of one fill.
+        ULONGLONG nQuietBefore;
+    };
+    // With MODE_RX_BUFFER: up to n bytes from the receive buffer, all staged by one fill, with
+    // their timing. 0 when the buffer is empty. Any thread.
+    DWORD ReadReceived(void* pDest, DWORD n, ReceiveTiming* pTiming);
     // Most bytes the receive buffer holds (0, the default: no bound). Past it a fill drops the
     // oldest bytes, so a reader that stops reading cannot make it grow without limit.
     void SetReceiveBound(DWORD dwBound);
@@ -241,6 +250,8 @@ protected:
     // Takes dwCount bytes off the front of the arrival runs, as the receive buffer's head went.
     // Caller holds the receive buffer's lock.
     void ForgetReceivedRuns(DWORD dwCount);
+    // A worker saw the driver's input queue empty now.
+    void NoteQueueEmpty();
     bool TransmitPending() { return m_txBuffer.Size() != 0; }
     // Whether the overlapped monitor sends the transmit buffer (no transmit worker does).
     bool MonitorSendsTransmitBuffer() const
@@ -316,9 +327,12 @@ protected:
     struct ReceivedRun
     {
         DWORD dwCount;
-        ULONGLONG nArrival; // GetTickCount64 of the fill
+        ReceiveTiming timing;
     };
     std::deque<ReceivedRun> m_rxRuns;
     DWORD m_dwRxBound;
     DWORD m_dwRxOverflow;
+    ULONGLONG m_nRxLastFill;                // when the last fill read bytes
+    // Written by the workers whenever they see the driver's queue empty; read by fills.
+    std::atomic<ULONGLONG> m_nRxLastEmpty;
 };

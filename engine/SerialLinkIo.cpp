@@ -111,7 +111,12 @@ DWORD CSerialLink::FillReceiveBuffer(DWORD n)
             break;
     }
     if (dwTotal != 0)
-        m_rxRuns.push_back({dwTotal, ::GetTickCount64()});
+    {
+        const ULONGLONG nNow = ::GetTickCount64();
+        const ULONGLONG nLastEmpty = m_nRxLastEmpty;
+        m_rxRuns.push_back({dwTotal, {nNow, nLastEmpty > m_nRxLastFill ? nLastEmpty - m_nRxLastFill : 0}});
+        m_nRxLastFill = nNow;
+    }
     if (m_dwRxBound != 0 && m_rxBuffer.m_dwCount > m_dwRxBound)
     {
         const DWORD dwDropped = m_rxBuffer.Consume(nullptr, m_rxBuffer.m_dwCount - m_dwRxBound);
@@ -134,7 +139,7 @@ void CSerialLink::ForgetReceivedRuns(DWORD dwCount)
     }
 }
 
-DWORD CSerialLink::ReadReceived(void* pDest, DWORD n, ULONGLONG* pnArrival)
+DWORD CSerialLink::ReadReceived(void* pDest, DWORD n, ReceiveTiming* pTiming)
 {
     BlockBuffer::Guard guard(m_rxBuffer);
     // Bytes taken from the buffer's head by other means (its own Consume) leave runs behind them.
@@ -145,9 +150,13 @@ DWORD CSerialLink::ReadReceived(void* pDest, DWORD n, ULONGLONG* pnArrival)
         ForgetReceivedRuns(dwRunBytes - m_rxBuffer.m_dwCount);
     if (m_rxRuns.empty())
         return 0;
-    *pnArrival = m_rxRuns.front().nArrival;
-    const DWORD dwTaken = m_rxBuffer.Consume(pDest, std::min(n, m_rxRuns.front().dwCount));
+    const ReceivedRun run = m_rxRuns.front();
+    *pTiming = run.timing;
+    const DWORD dwTaken = m_rxBuffer.Consume(pDest, std::min(n, run.dwCount));
     ForgetReceivedRuns(dwTaken);
+    // The rest of the fill follows these bytes without a gap.
+    if (dwTaken < run.dwCount)
+        m_rxRuns.front().timing.nQuietBefore = 0;
     return dwTaken;
 }
 

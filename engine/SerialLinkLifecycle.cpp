@@ -74,6 +74,8 @@ void CSerialLink::Init()
     m_dwInQueue = QUEUE_SIZE;
     m_dwRxBound = 0;
     m_dwRxOverflow = 0;
+    m_nRxLastFill = 0;
+    m_nRxLastEmpty = 0;
 }
 
 void CSerialLink::Release()

@@ -19,6 +19,11 @@ DWORD CSerialLink::QueuedCount()
     return stat.cbInQue;
 }
 
+void CSerialLink::NoteQueueEmpty()
+{
+    m_nRxLastEmpty = ::GetTickCount64();
+}
+
 void CSerialLink::ReceiveStep(DWORD dwFill, DWORD dwQueued)
 {
     DWORD dwAvailable = dwQueued;
@@ -119,11 +124,17 @@ unsigned CSerialLink::MonitorLoopOverlapped()
             ::Sleep(kMonitorPass);
             dwEvents = EV_RXCHAR;
         }
-        else if (!(bSendsTransmitBuffer && TransmitPending()))
+        else
         {
-            bWaited = WaitForCommEventOrStop(&dwEvents);
-            if (!bWaited)
-                dwEvents = 0; // a failed wait reports no events
+            NoteQueueEmpty();
+            if (!(bSendsTransmitBuffer && TransmitPending()))
+            {
+                bWaited = WaitForCommEventOrStop(&dwEvents);
+                if (!bWaited)
+                    dwEvents = 0; // a failed wait reports no events
+                // The wait began with nothing queued: the line was quiet until it ended.
+                NoteQueueEmpty();
+            }
         }
         if (dwEvents != 0)
             DispatchEvents(dwEvents);
@@ -165,6 +176,8 @@ unsigned CSerialLink::MonitorLoopPolled()
             const DWORD dwQueued = QueuedCount();
             if (dwQueued != 0)
                 ReceiveStep(dwQueued, dwQueued);
+            else
+                NoteQueueEmpty();
             if ((m_dwMode & MODE_TX_BUFFER) && TransmitPending())
                 DrainTransmitBuffer();
         }
@@ -182,6 +195,8 @@ unsigned CSerialLink::ReceiveLoop()
         const DWORD dwQueued = QueuedCount();
         if (dwQueued != 0)
             ReceiveStep(dwQueued, dwQueued);
+        else
+            NoteQueueEmpty();
     } while (m_bRunning);
     return 0;
 }

@@ -87,15 +87,15 @@ void CLumetraDlg::TakeStagedBytes()
         }
     }
     BYTE chunk[CSerialLink::READ_CHUNK];
-    ULONGLONG nArrival = 0;
-    while (const DWORD nRead = m_Comm.ReadReceived(chunk, sizeof chunk, &nArrival)) {
+    CSerialLink::ReceiveTiming timing = {};
+    while (const DWORD nRead = m_Comm.ReadReceived(chunk, sizeof chunk, &timing)) {
         TakeReceivedBytes(chunk, nRead);
         if (m_bPauseDisplay)
             continue;   // dropped below, with any character they end
         // A fill made after the clocks were read counts as arriving now.
-        const ULONGLONG nAge = nTickNow - std::min(nArrival, nTickNow);
+        const ULONGLONG nAge = nTickNow - std::min(timing.nArrival, nTickNow);
         std::wstring text;
-        m_receiveFormatter.Format(chunk, nRead, nLocalNow - nAge, text);
+        m_receiveFormatter.Format(chunk, nRead, nLocalNow - nAge, timing.nQuietBefore, text);
         m_receiveHeld.Add(std::move(text), nRead, m_bHexDisplay != FALSE);
         m_receivePacer.BytesHeld(nRead);
     }

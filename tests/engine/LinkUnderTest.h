@@ -25,6 +25,7 @@ public:
     using CSerialLink::m_olWait;
     using CSerialLink::m_olWrite;
     using CSerialLink::m_szPortName;
+    using CSerialLink::NoteQueueEmpty;
 };
 
 // Records every notification hook (and, for ordering, how many reads and writes the device had

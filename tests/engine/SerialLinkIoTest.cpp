@@ -655,8 +655,9 @@ TEST_F(SerialLinkIo, FillReceiveBufferClampsAnAbsurdCount)
 }
 
 // The window reads staged bytes whenever it gets round to them: each fill's bytes keep the time
-// they arrived, and a reader that falls behind finds the newest bytes, never an ever larger buffer.
-TEST_F(SerialLinkIo, StagedBytesKeepTheirFillsArrivalAndABoundDropsTheOldest)
+// they arrived and how long the line was seen quiet before them, and a reader that falls behind
+// finds the newest bytes, never an ever larger buffer.
+TEST_F(SerialLinkIo, StagedBytesKeepTheirFillsTimingAndABoundDropsTheOldest)
 {
     OpenWithMode(OVERLAPPED_ONLY | CSerialLink::MODE_RX_BUFFER);
     const ULONGLONG nBefore = ::GetTickCount64();
@@ -664,14 +665,26 @@ TEST_F(SerialLinkIo, StagedBytesKeepTheirFillsArrivalAndABoundDropsTheOldest)
     link.FillReceiveBuffer(64);
     device.PushInput("de");
     link.FillReceiveBuffer(64);
+    const ULONGLONG nSecondFill = ::GetTickCount64();
+    while (::GetTickCount64() < nSecondFill + 30)   // the line stays quiet a while
+        ::Sleep(1);
+    link.NoteQueueEmpty();
+    device.PushInput("f");
+    link.FillReceiveBuffer(64);
+
     char buffer[16];
-    ULONGLONG nFirst = 0, nSecond = 0;
-    EXPECT_EQ("ab", std::string(buffer, link.ReadReceived(buffer, 2, &nFirst)));
-    EXPECT_EQ("c", std::string(buffer, link.ReadReceived(buffer, 16, &nSecond))) << "one fill at a time";
-    EXPECT_EQ(nFirst, nSecond);
-    EXPECT_EQ("de", std::string(buffer, link.ReadReceived(buffer, 16, &nSecond)));
-    EXPECT_TRUE(nBefore <= nFirst && nFirst <= nSecond && nSecond <= ::GetTickCount64());
-    EXPECT_EQ(0u, link.ReadReceived(buffer, 16, &nSecond));
+    CSerialLink::ReceiveTiming first = {}, rest = {}, second = {}, third = {};
+    EXPECT_EQ("ab", std::string(buffer, link.ReadReceived(buffer, 2, &first)));
+    EXPECT_EQ("c", std::string(buffer, link.ReadReceived(buffer, 16, &rest))) << "one fill at a time";
+    EXPECT_EQ(first.nArrival, rest.nArrival);
+    EXPECT_EQ(0u, rest.nQuietBefore) << "the rest of a fill follows its start";
+    EXPECT_EQ("de", std::string(buffer, link.ReadReceived(buffer, 16, &second)));
+    EXPECT_EQ(0u, second.nQuietBefore) << "never seen empty since the fill before";
+    EXPECT_TRUE(nBefore <= first.nArrival && first.nArrival <= second.nArrival && second.nArrival <= nSecondFill);
+    EXPECT_EQ("f", std::string(buffer, link.ReadReceived(buffer, 16, &third)));
+    EXPECT_GE(third.nQuietBefore, 30u);
+    EXPECT_LE(third.nQuietBefore, third.nArrival - second.nArrival);
+    EXPECT_EQ(0u, link.ReadReceived(buffer, 16, &third));
 
     link.SetReceiveBound(4);
     device.PushInput("123");
@@ -681,13 +694,13 @@ TEST_F(SerialLinkIo, StagedBytesKeepTheirFillsArrivalAndABoundDropsTheOldest)
     EXPECT_EQ(4u, link.ReceiveBuffer().Size());
     EXPECT_EQ(3u, link.TakeReceiveOverflow());
     EXPECT_EQ(0u, link.TakeReceiveOverflow()) << "taken once";
-    EXPECT_EQ("4567", std::string(buffer, link.ReadReceived(buffer, 16, &nFirst)));
+    EXPECT_EQ("4567", std::string(buffer, link.ReadReceived(buffer, 16, &first)));
 
     // Read takes bytes without regard to fills; the arrival runs follow it.
     device.PushInput("xy");
     link.FillReceiveBuffer(64);
     EXPECT_EQ(2u, link.Read(buffer));
-    EXPECT_EQ(0u, link.ReadReceived(buffer, 16, &nFirst));
+    EXPECT_EQ(0u, link.ReadReceived(buffer, 16, &first));
 
     // Larger driver queues let one fill take more, also from a driver that reports at most
     // 4 KiB queued (it is read again while bytes stay queued).

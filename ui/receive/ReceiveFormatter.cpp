@@ -28,22 +28,20 @@ void CReceiveFormatter::Interrupt(bool bAreaEndsInsideLine)
     m_bLineOpen = bAreaEndsInsideLine;
 }
 
-void CReceiveFormatter::Format(const BYTE* pBytes, DWORD nCount, ULONGLONG nReadTime, std::wstring& text)
+void CReceiveFormatter::Format(const BYTE* pBytes, DWORD nCount, ULONGLONG nReadTime, ULONGLONG nQuietBefore,
+                               std::wstring& text)
 {
     if (m_bHex) {
         // Bytes of a part character left by text mode have not been shown yet: they go first,
-        // at the time they were read.
+        // at the time they were read, a packet of their own when the chunk is.
         const std::string held = m_decoder.Pending();
         m_decoder.Reset();
-        FormatHex(reinterpret_cast<const BYTE*>(held.data()), static_cast<DWORD>(held.size()),
-                  m_nPendingRead, text);
-        FormatHex(pBytes, nCount, nReadTime, text);
+        const bool bQuiet = nQuietBefore >= m_nPacketGap;
+        FormatHex(reinterpret_cast<const BYTE*>(held.data()), static_cast<DWORD>(held.size()), m_nPendingRead,
+                  bQuiet, text);
+        FormatHex(pBytes, nCount, nReadTime, bQuiet, text);
     } else {
         FormatText(pBytes, nCount, nReadTime, text);
-    }
-    if (nCount > 0) {
-        m_nLastRead = nReadTime;
-        m_bReadBefore = true;
     }
 }
 
@@ -77,16 +75,13 @@ void CReceiveFormatter::FormatText(const BYTE* pBytes, DWORD nCount, ULONGLONG n
     }
 }
 
-void CReceiveFormatter::FormatHex(const BYTE* pBytes, DWORD nCount, ULONGLONG nReadTime, std::wstring& text)
+void CReceiveFormatter::FormatHex(const BYTE* pBytes, DWORD nCount, ULONGLONG nReadTime, bool bQuietBefore,
+                                  std::wstring& text)
 {
     if (nCount == 0)
         return;
-    if (m_bTimestamps) {
-        // A clock set back makes no gap.
-        const bool bQuietBefore = !m_bReadBefore || nReadTime >= m_nLastRead + m_nPacketGap;
-        if (m_bLineBegins || bQuietBefore)
-            BeginLine(nReadTime, text);
-    }
+    if (m_bTimestamps && (m_bLineBegins || bQuietBefore))
+        BeginLine(nReadTime, text);
     AppendHexText(text, pBytes, nCount);
     m_bLineOpen = true;
 }

@@ -9,8 +9,9 @@
 // - Stamps ("[HH:MM:SS.mmm] ", the time the line's or packet's first byte was read) go in front
 //   of that first byte, written together with it:
 //   text mode: a line begins after each LF;
-//   hex mode: a packet begins with a chunk read at least the packet gap after the one before it,
-//   on a line of its own (CR LF is inserted before it).
+//   hex mode: a packet begins with a chunk that came after the line was quiet for at least the
+//   packet gap, on a line of its own (CR LF is inserted before it). The quiet is the line's own
+//   (given with the chunk), not the time between two reads of the window.
 //   A line also begins with the first byte after stamps are switched on, after a change of mode
 //   while they are on, and after Interrupt; a CR LF goes before it when the text shown so far
 //   ends inside a line.
@@ -38,9 +39,9 @@ public:
     // Milliseconds; 0 makes every chunk a packet of its own.
     void SetPacketGap(DWORD nMilliseconds) { m_nPacketGap = nMilliseconds; }
 
-    // Appends to `text` what the chunk shows. nReadTime: when its bytes were read (or found
-    // waiting), in LocalMilliseconds.
-    void Format(const BYTE* pBytes, DWORD nCount, ULONGLONG nReadTime, std::wstring& text);
+    // Appends to `text` what the chunk shows. nReadTime: when its bytes were read from the port,
+    // in LocalMilliseconds; nQuietBefore: how long the line was quiet before them, milliseconds.
+    void Format(const BYTE* pBytes, DWORD nCount, ULONGLONG nReadTime, ULONGLONG nQuietBefore, std::wstring& text);
     // Text given was not shown after all (display paused, the area emptied, the line closed):
     // a part character waiting is dropped with it, and the next byte shown begins a line after
     // what the area really ends with, inside a line or not (empty, or after an LF).
@@ -50,7 +51,7 @@ public:
 
 private:
     void FormatText(const BYTE* pBytes, DWORD nCount, ULONGLONG nReadTime, std::wstring& text);
-    void FormatHex(const BYTE* pBytes, DWORD nCount, ULONGLONG nReadTime, std::wstring& text);
+    void FormatHex(const BYTE* pBytes, DWORD nCount, ULONGLONG nReadTime, bool bQuietBefore, std::wstring& text);
     void BeginLine(ULONGLONG nTime, std::wstring& text);
 
     CReceiveTextDecoder m_decoder;
@@ -60,7 +61,5 @@ private:
 
     bool m_bLineBegins = true;      // with stamps on, the next byte shown begins a line
     bool m_bLineOpen = false;       // the text shown so far ends inside a line
-    bool m_bReadBefore = false;     // m_nLastRead holds the time of an earlier chunk
-    ULONGLONG m_nLastRead = 0;
     ULONGLONG m_nPendingRead = 0;   // when the part character waiting in the decoder was read
 };

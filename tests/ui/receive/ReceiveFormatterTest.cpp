@@ -63,9 +63,13 @@ struct Step {
     enum Kind { Chunk, HeldChunk, Hex, Stamps, Gap, Drop, Clear } kind;
     std::string bytes;
     ULONGLONG nAt;   // chunks: read time; Gap: the gap; Hex and Stamps: 1 on, 0 off
+    // Chunks: the line was quiet since the chunk before (false: it kept bringing bytes).
+    bool bQuietSincePrevious = true;
 };
 
 Step Read(const std::string& bytes, ULONGLONG nAt) { return { Step::Chunk, bytes, nAt }; }
+// Read late, though the line brought its bytes right after the chunk before.
+Step ReadJoined(const std::string& bytes, ULONGLONG nAt) { return { Step::Chunk, bytes, nAt, false }; }
 Step Held(const std::string& bytes, ULONGLONG nAt) { return { Step::HeldChunk, bytes, nAt }; }
 Step HexOn(bool bOn = true) { return { Step::Hex, "", bOn ? 1u : 0u }; }
 Step StampsOn(bool bOn = true) { return { Step::Stamps, "", bOn ? 1u : 0u }; }
@@ -82,13 +86,15 @@ std::wstring Shown(UINT nCodePage, const std::vector<Step>& steps)
     CReceiveFormatter formatter(nCodePage);
     std::wstring shown;
     std::wstring held;
+    ULONGLONG nPreviousAt = 0;
     const auto endsInsideLine = [&] { return !shown.empty() && shown.back() != L'\n'; };
     for (const Step& step : steps) {
         switch (step.kind) {
         case Step::Chunk:
         case Step::HeldChunk:
-            formatter.Format(reinterpret_cast<const BYTE*>(step.bytes.data()),
-                             static_cast<DWORD>(step.bytes.size()), nBase + step.nAt, held);
+            formatter.Format(reinterpret_cast<const BYTE*>(step.bytes.data()), static_cast<DWORD>(step.bytes.size()),
+                             nBase + step.nAt, step.bQuietSincePrevious ? step.nAt - nPreviousAt : 0, held);
+            nPreviousAt = step.nAt;
             if (step.kind == Step::Chunk) {
                 shown += held;
                 held.clear();
@@ -123,6 +129,9 @@ TEST(ReceiveFormatter, StreamsWithOptionSwitchesShowEveryByteOnce)
         { "hex packets: a gap of at least the packet gap begins one, a shorter one does not", kGbk,
           { HexOn(), StampsOn(), Read("\x01\x03", 0), Read("\x04", 10), Read("\x05", 30), Read("\x06", 49) },
           L"[11:22:33.000] 01 03 04 \r\n[11:22:33.030] 05 06 " },
+        { "a reply read in pieces while the window was busy: the line's own quiet makes packets", kGbk,
+          { HexOn(), StampsOn(), Read("\x01", 0), ReadJoined("\x03", 25), ReadJoined("\x04", 60), Read("\x01", 300) },
+          L"[11:22:33.000] 01 03 04 \r\n[11:22:33.300] 01 " },
         { "packet gap set to 0: every chunk is a packet", kGbk,
           { HexOn(), StampsOn(), Gap(0), Read("\x01", 0), Read("\x02", 0) },
           L"[11:22:33.000] 01 \r\n[11:22:33.000] 02 " },
