@@ -61,10 +61,11 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
     }
     const bool bRefreshDue = m_receivePacer.IsHolding();   // its timer is already set
     const DWORD nWaitMs = m_receivePacer.TextRead(::GetTickCount());
-    // While a validation message is up, the refresh timer waits for it to go (see OnTimer).
+    // While a validation message is up, the refresh timer waits for it to go (see OnTimer). A
+    // refresh that came due sooner (the text held is full) replaces the one already set.
     if (nWaitMs == 0 && !m_bReadingControls)
         RefreshReceiveArea();
-    else if (!bRefreshDue)
+    else if (!bRefreshDue || m_receivePacer.IsFull())
         SetTimer(RECEIVE_REFRESH_TIMER, nWaitMs == 0 ? CReceivePacer::kIntervalMs : nWaitMs);
     return 1;
 }

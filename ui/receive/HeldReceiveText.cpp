@@ -4,12 +4,14 @@ void CHeldReceiveText::Add(std::wstring text, DWORD nBytes, bool bHex)
 {
     if (text.empty() && nBytes == 0)
         return;
-    m_pieces.push_back({ std::move(text), nBytes });
+    m_nHeldCharacters += text.size();
     m_nHeldBytes += nBytes;
+    m_pieces.push_back({ std::move(text), nBytes });
     m_bHasHex = m_bHasHex || bHex;
     // The newest piece always stays, however large: the area ends with the line's latest bytes.
-    while (m_nHeldBytes > m_nMostHeldBytes && m_pieces.size() > 1) {
+    while (m_nHeldCharacters > m_nMostHeldCharacters && m_pieces.size() > 1) {
         m_nLeftOut += m_pieces.front().nBytes;
+        m_nHeldCharacters -= m_pieces.front().text.size();
         m_nHeldBytes -= m_pieces.front().nBytes;
         m_pieces.pop_front();
     }
@@ -19,10 +21,11 @@ void CHeldReceiveText::Lost(ULONGLONG nBytes)
 {
     if (nBytes == 0)
         return;
-    m_nLeftOut += m_nHeldBytes;
-    m_nHeldBytes = 0;
-    m_pieces.clear();
-    m_nLost += nBytes;
+    const ULONGLONG nLeftOut = m_nLeftOut + m_nHeldBytes;
+    const ULONGLONG nLost = m_nLost + nBytes;
+    Clear();
+    m_nLeftOut = nLeftOut;
+    m_nLost = nLost;
 }
 
 std::wstring CHeldReceiveText::Take(bool bAreaEndsInsideLine)
@@ -52,6 +55,7 @@ std::wstring CHeldReceiveText::Take(bool bAreaEndsInsideLine)
 void CHeldReceiveText::Clear()
 {
     m_pieces.clear();
+    m_nHeldCharacters = 0;
     m_nHeldBytes = 0;
     m_nLeftOut = 0;
     m_nLost = 0;

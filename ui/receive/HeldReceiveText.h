@@ -2,9 +2,10 @@
 // chunk read, each with the number of bytes it shows. The window reads every byte as it comes
 // (counted and logged), but a line can bring more than an edit control can show: a 3 Mbaud line
 // brings 300,000 bytes a second, and hex display triples them. Rather than fall ever further
-// behind, the area then leaves out the oldest text not yet shown: past kMostHeldBytes the oldest
-// pieces go, and a line of its own says how many bytes were left out. Bytes the port object had
-// to drop before the window could read them (its receive buffer full) are said the same way.
+// behind, the area then leaves out the oldest text not yet shown: past kMostHeldCharacters the
+// oldest pieces go, and a line of its own says how many bytes were left out. Bytes the port object
+// had to drop before the window could read them (its receive buffer full) are said the same way.
+// Counted in characters, since what a refresh costs the edit control is the text it appends.
 // Pure: no window, no port.
 #pragma once
 
@@ -15,13 +16,18 @@
 
 class CHeldReceiveText {
 public:
-    // A refresh's worth (CReceivePacer::kMostHeldBytes, 3,072), due at once when it is held, and
-    // what 115200 baud brings in another 89 ms, for the refresh before it to end in: so at 115200
-    // and below nothing is left out, while a faster line's refresh still appends little enough
-    // to keep the window answering.
-    static constexpr ULONGLONG kMostHeldBytes = 4096;
+    // A refresh's worth of hex (CReceivePacer::kMostHeldBytes, 3,072 bytes: 9,216 characters),
+    // due when it is held, and what 115200 baud brings in hex in another 89 ms, for the refresh
+    // before it to end in: so at 115200 and below nothing is left out, in text or hex, while a
+    // faster line's refresh still appends little enough to keep the window answering. In text
+    // the same bound holds 12 KiB, about what Wine's edit control shows in the time a refresh of
+    // a full area takes: text at 921,600 baud is shown whole.
+    static constexpr size_t kMostHeldCharacters = 12288;
 
-    explicit CHeldReceiveText(ULONGLONG nMostHeldBytes = kMostHeldBytes) : m_nMostHeldBytes(nMostHeldBytes) {}
+    explicit CHeldReceiveText(size_t nMostHeldCharacters = kMostHeldCharacters)
+        : m_nMostHeldCharacters(nMostHeldCharacters)
+    {
+    }
 
     // The text of nBytes bytes read, after everything held; bHex: formatted as hex.
     void Add(std::wstring text, DWORD nBytes, bool bHex);
@@ -44,9 +50,10 @@ private:
         DWORD nBytes;
     };
 
-    ULONGLONG m_nMostHeldBytes;
+    size_t m_nMostHeldCharacters;
     std::deque<Piece> m_pieces;
-    ULONGLONG m_nHeldBytes = 0;   // the pieces' bytes
+    size_t m_nHeldCharacters = 0;   // the pieces' text
+    ULONGLONG m_nHeldBytes = 0;     // the bytes they show
     ULONGLONG m_nLeftOut = 0;     // read, counted and logged, not shown
     ULONGLONG m_nLost = 0;        // never read by the window
     bool m_bHasHex = false;

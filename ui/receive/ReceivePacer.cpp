@@ -8,7 +8,13 @@ DWORD CReceivePacer::TextRead(DWORD nNow)
     m_bRead = true;
     m_nLastRead = nNow;
     const DWORD nSinceShown = nNow - m_nLastShown;
-    if (IsFull() || (!m_bHolding && (bQuiet || !m_bShown || nSinceShown >= m_nIntervalMs)))
+    if (IsFull()) {
+        if (!m_bShown || nSinceShown >= kLeastFullGapMs)
+            return 0;
+        m_bHolding = true;
+        return kLeastFullGapMs - nSinceShown;
+    }
+    if (!m_bHolding && (bQuiet || !m_bShown || nSinceShown >= m_nIntervalMs))
         return 0;
     m_bHolding = true;
     return nSinceShown >= m_nIntervalMs ? 0 : m_nIntervalMs - nSinceShown;

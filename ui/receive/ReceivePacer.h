@@ -22,7 +22,8 @@ public:
 
     // Most bytes held for one refresh. A line faster than a terminal's (a full-speed stream) would
     // otherwise pile up a whole interval's worth, and one append of that much text holds the
-    // window for seconds under Wine; once this much is held the window reads no more and shows it.
+    // window for seconds under Wine; once this much is held it is shown at once (and beyond a
+    // little more, CHeldReceiveText leaves the oldest out).
     // Counted in bytes read, not characters shown, so that every display mode is paced alike:
     // 115200 baud brings about 2,300 bytes per interval, which stays within it.
     static constexpr size_t kMostHeldBytes = 3072;
@@ -33,9 +34,15 @@ public:
     void BytesHeld(size_t nBytes) { m_nHeldBytes += nBytes; }
     // As much is held as one refresh should show.
     bool IsFull() const { return m_nHeldBytes >= kMostHeldBytes; }
+    // Least time between the end of one refresh and the next once full: a line faster than the
+    // area would otherwise keep the window refreshing without a break (leaving its clicks, keys
+    // and the port's other work waiting) to show text that is left out anyway.
+    static constexpr DWORD kLeastFullGapMs = 50;
+
     // Text has been read at nNow. Returns 0 when it is to be shown now (after a quiet spell, an
-    // interval after the last refresh, or once full); otherwise how many milliseconds from nNow
-    // the next refresh, which shows it and any text read meanwhile, is due.
+    // interval after the last refresh, or once full and kLeastFullGapMs after the last refresh);
+    // otherwise how many milliseconds from nNow the next refresh, which shows it and any text
+    // read meanwhile, is due.
     DWORD TextRead(DWORD nNow);
     // The text read so far has been shown (or dropped) at nNow.
     void Shown(DWORD nNow);

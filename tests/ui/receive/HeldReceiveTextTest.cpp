@@ -10,7 +10,7 @@ namespace {
 
 TEST(HeldReceiveText, KeepsTheNewestPiecesAndSaysOnARowOfItsOwnWhatItLeftOut)
 {
-    CHeldReceiveText held(10);   // at most 10 bytes held
+    CHeldReceiveText held(15);   // at most 15 characters held
     EXPECT_TRUE(held.IsEmpty());
     held.Add(L"abc", 3, false);
     held.Add(L"de\r\n", 4, false);
@@ -18,16 +18,16 @@ TEST(HeldReceiveText, KeepsTheNewestPiecesAndSaysOnARowOfItsOwnWhatItLeftOut)
     EXPECT_EQ(L"abcde\r\n", held.Take(false)) << "within the bound: everything, nothing added";
     EXPECT_TRUE(held.IsEmpty());
 
-    held.Add(L"01 02 03 ", 3, true);
-    held.Add(L"04 05 06 07 ", 4, true);
-    held.Add(L"08 09 0A 0B 0C ", 5, true);
+    held.Add(L"01 02 ", 2, true);
+    held.Add(L"03 04 ", 2, true);
+    held.Add(L"05 06 07 ", 3, true);
     EXPECT_TRUE(held.HasHex());
-    EXPECT_EQ(L"\r\n[显示跟不上，略去 3 字节]\r\n04 05 06 07 08 09 0A 0B 0C ", held.Take(true))
+    EXPECT_EQ(L"\r\n[显示跟不上，略去 2 字节]\r\n03 04 05 06 07 ", held.Take(true))
         << "the oldest piece left out, the line saying so on a row of its own";
     EXPECT_FALSE(held.HasHex()) << "taken";
 
     held.Add(L"a", 1, false);
-    held.Add(L"\r\n[11:22:33.000] 41 ", 11, true);
+    held.Add(L"\r\n[11:22:33.000] 41 ", 1, true);
     EXPECT_EQ(L"[显示跟不上，略去 1 字节]\r\n[11:22:33.000] 41 ", held.Take(false))
         << "a piece that begins a row ends the line before it; the newest piece stays, however large";
 

@@ -45,7 +45,8 @@ TEST(ReceivePacerTest, TextIsShownAtOnceAfterAQuietSpellAndOncePerIntervalOnABus
 }
 
 // A line faster than a terminal's is shown once a refresh's worth of bytes is held, whatever the
-// interval; a refresh or a drop starts the count again.
+// interval, though not sooner than 50 ms after the last refresh; a refresh or a drop starts the
+// count again.
 TEST(ReceivePacerTest, AsManyBytesAsOneRefreshShowsAreShownAtOnce)
 {
     CReceivePacer pacer(200);
@@ -56,13 +57,17 @@ TEST(ReceivePacerTest, AsManyBytesAsOneRefreshShowsAreShownAtOnce)
     EXPECT_EQ(190u, pacer.TextRead(1010));
     pacer.BytesHeld(1);
     EXPECT_TRUE(pacer.IsFull());
-    EXPECT_EQ(0u, pacer.TextRead(1020));
-    pacer.Shown(1020);
+    EXPECT_EQ(30u, pacer.TextRead(1020)) << "full: shown once the last refresh is 50 ms old";
+    EXPECT_EQ(0u, pacer.TextRead(1050));
+    pacer.Shown(1050);
+    pacer.BytesHeld(CReceivePacer::kMostHeldBytes);
+    EXPECT_EQ(0u, pacer.TextRead(1100)) << "full, 50 ms after the last refresh: at once";
+    pacer.Shown(1100);
     EXPECT_FALSE(pacer.IsFull());
     pacer.BytesHeld(CReceivePacer::kMostHeldBytes);
     pacer.Dropped();
     EXPECT_FALSE(pacer.IsFull());
-    EXPECT_EQ(190u, pacer.TextRead(1030)) << "a drop leaves the last refresh where it was";
+    EXPECT_EQ(190u, pacer.TextRead(1110)) << "a drop leaves the last refresh where it was";
 }
 
 }  // namespace
