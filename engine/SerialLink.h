@@ -195,6 +195,13 @@ public:
     {
         return IsOpen() && m_pApi->GetCommState(m_hPort, &m_dcb) ? &m_dcb : nullptr;
     }
+    // The line's own signals, beyond the data (SerialLinkLines.cpp). Each is one call on the
+    // port; false when the port is closed or refuses (a virtual port may have no modem lines).
+    // Sets the DTR or RTS output line (EscapeCommFunction SETDTR/CLRDTR, SETRTS/CLRRTS).
+    bool SetDtr(bool bOn);
+    bool SetRts(bool bOn);
+    // The input lines now (GetCommModemStatus): MS_CTS_ON, MS_DSR_ON, MS_RING_ON, MS_RLSD_ON.
+    bool ReadModemStatus(DWORD* pStatus);
     // Applies the line settings (SetCommState). On the overlapped road the write time-out then
     // follows the new rate (FitWriteTimeoutToLine). False when the port is closed or the device
     // refuses either.

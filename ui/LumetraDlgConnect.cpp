@@ -2,6 +2,7 @@
 #include "ui/LumetraDlg.h"
 
 #include "ui/LineSettings.h"
+#include "ui/signals/FlowControl.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ void CLumetraDlg::OnBnClickedConnect()
         DropHeldReceiveText();   // a part character waits for bytes that will not come
         RefreshOptions();
         WatchOptions();
+        ForgetModemStatus();
         SendToMainWindow(WM_PORT_CLOSED, 0);
         SendDlgItemMessage(IDC_CONNECT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kConnectCaption));
         return;
@@ -51,10 +53,14 @@ void CLumetraDlg::ConfigurePort()
         return;
     ReadControls();
 
+    // The flow-control list is read from the control, as the port list is: with 不变 the
+    // port's flow fields go back exactly as it reported them.
     DCB* pState = m_Comm.ReadPortState();
     if (pState != nullptr && SetLineSettings(*pState, m_strBaud, m_nDataBits, m_nStopBits, m_nParity)
-        && m_Comm.ApplyPortState(*pState))
+        && SetFlowControl(*pState, m_cbFlowControl.GetCurSel()) && m_Comm.ApplyPortState(*pState)) {
+        ConnectLineSignals();
         return;
+    }
 
     ReportError(L"配置串口失败");
     m_Comm.Close(CSerialLink::STOP_WAIT);
