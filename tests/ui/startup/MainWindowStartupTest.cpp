@@ -90,7 +90,7 @@ TEST_F(MainWindowStartup, OtherControlsShowTheMembersFirstValues)
     EXPECT_EQ(host.Item(IDC_PORT_LIST), host.Focus()) << "the first tab stop should have the focus";
 }
 
-TEST_F(MainWindowStartup, OptionsStartOffWithTheCountersAtZeroInAWindowThatFitsA1024By768Screen)
+TEST_F(MainWindowStartup, OptionsStartOffAndLineSignalsUnknownInAWindowThatFitsA1024By768Screen)
 {
     for (int nID : { IDC_HEX_DISPLAY, IDC_TIMESTAMPS, IDC_HEX_SEND, IDC_SEND_NEW_LINE, IDC_LOG_TO_FILE })
         EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED), host.CheckState(nID)) << "check box " << nID;

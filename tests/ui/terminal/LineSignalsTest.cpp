@@ -102,7 +102,8 @@ TEST_F(LineSignalsTest, ChosenFlowControlIsWrittenWithTheLineSettings)
 
 TEST_F(LineSignalsTest, ChoicesAreSetAtEachConnectAndAtOnceWhileConnected)
 {
-    Host().Click(IDC_DTR);   // ticked: the port would hold DTR off
+    Host().Click(IDC_DTR);   // unticked, then ticked again: the port would hold DTR off
+    Host().Click(IDC_DTR);
     Host().Click(IDC_RTS);   // unticked
     EXPECT_TRUE(EscapeFunctions().empty()) << "disconnected: kept for the connect";
     Connect();
@@ -127,14 +128,14 @@ TEST_F(LineSignalsTest, ChoicesAreSetAtEachConnectAndAtOnceWhileConnected)
 TEST_F(LineSignalsTest, LinesThePortRefusesAreReportedInOneMessageAndShowThePortsLevels)
 {
     device.FailCall(Call::EscapeCommFunction, ERROR_NOT_SUPPORTED);
-    Host().Click(IDC_DTR);   // ticked
-    Host().Click(IDC_RTS);   // unticked
+    Host().Click(IDC_DTR);   // both unticked
+    Host().Click(IDC_RTS);
     const std::vector<std::wstring> boxes = ClickAndDismissBoxes(IDC_CONNECT);
     ASSERT_EQ(1u, boxes.size());
     EXPECT_NE(std::wstring::npos, boxes[0].find(L"DTR、RTS")) << testing::PrintToString(boxes[0]);
     EXPECT_TRUE(IsOpen()) << "the connection stands";
-    EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED), Host().CheckState(IDC_DTR));
-    EXPECT_EQ(static_cast<UINT>(BST_CHECKED), Host().CheckState(IDC_RTS));
+    EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED), Host().CheckState(IDC_DTR)) << "the port holds DTR off";
+    EXPECT_EQ(static_cast<UINT>(BST_CHECKED), Host().CheckState(IDC_RTS)) << "and RTS on";
 
     Host().Click(IDC_CONNECT);
     device.ClearCalls();
