@@ -230,6 +230,10 @@ protected:
     void ReceiveStep(DWORD dwFill, DWORD dwQueued);
     // Clears pending line errors, purging with dwPurge when there were any.
     void ClearLineErrors(DWORD dwPurge, COMSTAT* pStat);
+    // ClearCommError for the engine's own needs (the queued count, the start of a read or a
+    // write). Reading the flags clears them on the port, so the flags found are kept for the next
+    // NotifyError instead of being lost. False when the call fails.
+    bool QueryLineErrors(DWORD* pErrors, COMSTAT* pStat);
     LPARAM ModemLine(DWORD dwBit);
     bool FitWriteTimeoutToLine(const DCB& dcb);
     bool TransmitPending() { return m_txBuffer.Size() != 0; }
@@ -300,4 +304,7 @@ protected:
     bool m_bStagedWritePending;           // m_olWrite is in flight
     BlockBuffer::Block* m_pStagedBlock;   // emptied block held until that write finishes
     OverlappedWriteQueue m_directWrites;  // the direct road's writes, one in flight at a time
+    // Error flags that QueryLineErrors took from the port and no NotifyError has reported yet:
+    // or-ed in by whichever thread queried, taken whole by NotifyError, dropped when the port closes.
+    std::atomic<DWORD> m_dwKeptErrors;
 };

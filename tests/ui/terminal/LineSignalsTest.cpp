@@ -167,19 +167,25 @@ TEST_F(LineSignalsTest, StatusLinesAreReadAtConnectFollowTheNotificationsAndAreU
         << "a port that cannot tell";
 }
 
+// A port reports errors with an error event, or, while bytes keep arriving (a wrong baud rate
+// garbles them), beside those bytes.
 TEST_F(LineSignalsTest, LineErrorsAreCountedByKindUntilTheCountersAreCleared)
 {
     const auto counters = { IDC_FRAME_ERRORS, IDC_PARITY_ERRORS, IDC_OVERRUN_ERRORS };
     Connect();
-    const struct { DWORD flags; std::vector<std::wstring> texts; } steps[] = {
-        { CE_FRAME, { L"帧错误：1", L"校验错误：0", L"溢出：0" } },
-        { CE_FRAME | CE_RXPARITY | CE_OVERRUN, { L"帧错误：2", L"校验错误：1", L"溢出：1" } },
-        { CE_RXOVER, { L"帧错误：2", L"校验错误：1", L"溢出：2" } },
+    const struct { DWORD flags; const char* pszBytes; std::vector<std::wstring> texts; } steps[] = {
+        { CE_FRAME, nullptr, { L"帧错误：1", L"校验错误：0", L"溢出：0" } },
+        { CE_FRAME | CE_RXPARITY | CE_OVERRUN, nullptr, { L"帧错误：2", L"校验错误：1", L"溢出：1" } },
+        { CE_RXOVER, nullptr, { L"帧错误：2", L"校验错误：1", L"溢出：2" } },
+        { CE_FRAME, "\xF0\x0F\xF8", { L"帧错误：3", L"校验错误：1", L"溢出：2" } },
     };
     for (const auto& s : steps) {
         ASSERT_TRUE(device.WaitForPendingWait(kWaitMs));
         device.SetErrorFlags(s.flags);
-        device.RaiseEvents(EV_ERR);
+        if (s.pszBytes != nullptr)
+            device.PushInput(s.pszBytes);
+        else
+            device.RaiseEvents(EV_ERR);
         EXPECT_TRUE(WaitForTexts(counters, s.texts)) << std::hex << s.flags << ": " << testing::PrintToString(Texts(counters));
     }
     Host().Click(IDC_CLEAR_COUNTS);
