@@ -20,7 +20,9 @@ void ConnectOutputLine(CSerialLink& comm, COutputLine& line, bool (CSerialLink::
     if ((comm.*pSet)(line.Shown()))
         return;
     line.Refused(bPortLevel);
-    refused += refused.empty() ? pszName : std::wstring(L"、") + pszName;
+    if (!refused.empty())
+        refused += L"、";
+    refused += pszName;
 }
 
 }  // namespace
@@ -69,8 +71,10 @@ void CLumetraDlg::OnBnClickedRts()
 void CLumetraDlg::OnOutputLineClicked(COutputLine& line, int nID, bool (CSerialLink::*pSet)(bool), LPCWSTR pszName)
 {
     BOOL bTicked = FALSE;
-    CDataExchange dx(this, TRUE);
-    DDX_Check(&dx, nID, bTicked);
+    {
+        CDataExchange dx(this, TRUE);
+        DDX_Check(&dx, nID, bTicked);
+    }
     const bool bOn = bTicked != FALSE;
     if (!m_Comm.IsOpen() || (m_Comm.*pSet)(bOn)) {
         line.Choose(bOn);
@@ -138,8 +142,8 @@ void CLumetraDlg::ShowModemStatus()
     }
 }
 
-// Errors that happened on the port's line count even when the notification arrives after a
-// disconnect; only those of another port (before a reconnect to a new number) do not.
+// Errors that happened on the line count even when their notification arrives after a
+// disconnect; those of the previous port of a reconnect to another number do not.
 LRESULT CLumetraDlg::OnCommError(WPARAM wParam, LPARAM lParam)
 {
     if (static_cast<int>(wParam) != m_Comm.PortNumber())
