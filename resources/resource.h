@@ -38,5 +38,11 @@
 #define IDC_RECEIVE_COUNT       1029
 #define IDC_SEND_COUNT          1030
 #define IDC_CLEAR_COUNTS        1031
+// The sending side's options, in the same group, in their tab order.
+#define IDC_CHECK_LIST          1300
+#define IDC_SHOW_SENT           1301
+#define IDC_SEND_FILE           1302
+#define IDC_SAVE_RECEIVE        1303
+#define IDC_SEND_FILE_PROGRESS  1304
 
 #endif

@@ -45,6 +45,8 @@ BEGIN_MESSAGE_MAP(CLumetraDlg, CDialog)
     ON_BN_CLICKED(IDC_TIMESTAMPS, &CLumetraDlg::OnBnClickedTimestamps)
     ON_BN_CLICKED(IDC_LOG_TO_FILE, &CLumetraDlg::OnBnClickedLogToFile)
     ON_BN_CLICKED(IDC_CLEAR_COUNTS, &CLumetraDlg::OnBnClickedClearCounts)
+    ON_BN_CLICKED(IDC_SEND_FILE, &CLumetraDlg::OnBnClickedSendFile)
+    ON_BN_CLICKED(IDC_SAVE_RECEIVE, &CLumetraDlg::OnBnClickedSaveReceive)
 END_MESSAGE_MAP()
 
 CLumetraDlg::CLumetraDlg(CWnd* pParent, LogFileApi& logFiles)
@@ -63,6 +65,8 @@ CLumetraDlg::CLumetraDlg(CWnd* pParent, LogFileApi& logFiles)
       m_bHexSend(FALSE),
       m_bSendNewLine(FALSE),
       m_bLogToFile(FALSE),
+      m_nCheck(0),
+      m_bShowSent(FALSE),
       m_sessionLog(logFiles)
 {
     m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
@@ -97,6 +101,9 @@ void CLumetraDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Check(pDX, IDC_HEX_SEND, m_bHexSend);
     DDX_Check(pDX, IDC_SEND_NEW_LINE, m_bSendNewLine);
     DDX_Check(pDX, IDC_LOG_TO_FILE, m_bLogToFile);
+    DDX_Control(pDX, IDC_CHECK_LIST, m_cbCheck);
+    DDX_CBIndex(pDX, IDC_CHECK_LIST, m_nCheck);
+    DDX_Check(pDX, IDC_SHOW_SENT, m_bShowSent);
     DDX_Text(pDX, IDC_PACKET_GAP_EDIT, m_nPacketGap);
 }
 
@@ -160,6 +167,7 @@ BOOL CLumetraDlg::OnInitDialog()
     FillList(m_cbParity, { L"NONE", L"ODD", L"EVEN", L"MARK", L"SPACE" }, 0);
     FillList(m_cbDataBits, { L"5位", L"6位", L"7位", L"8位" }, 3);
     FillList(m_cbStopBits, { L"1位", L"2位" }, 0);
+    FillList(m_cbCheck, { L"无", L"Modbus CRC16", L"CRC16 CCITT", L"累加和", L"异或" }, 0);
     // The members start as the lists show. Otherwise a handler that writes the members back
     // before any exchange has read them ("清空接受区" clicked first) would select "5位" (data-bits
     // index 0), and the next connect would use five data bits.

@@ -34,7 +34,7 @@ public:
 };
 
 // The main window with the receive formatter and pacer opened up, the announcements it gets
-// recorded, and the save dialog of "记录到文件" answered by the test.
+// recorded, and its file dialogs ("记录到文件", "发送文件", "保存接收区") answered by the test.
 class TerminalDlg : public LumetraDlgProbe {
 public:
     TerminalDlg() : LumetraDlgProbe(nullptr, TestLogFiles::Instance()) {}
@@ -45,6 +45,11 @@ public:
     std::optional<std::wstring> m_logPathAnswer;
     int m_nLogPathQuestions = 0;
     bool AskLogFilePath(CString& strPath) override;
+    // What the open dialog of "发送文件" and the save dialog of "保存接收区" answer.
+    std::optional<std::wstring> m_sendFileAnswer;
+    std::optional<std::wstring> m_saveReceiveAnswer;
+    bool AskSendFilePath(CString& strPath) override;
+    bool AskSaveReceivePath(CString& strPath) override;
 
     struct Announcement {
         UINT message;
