@@ -162,8 +162,8 @@ protected:
     ULONGLONG m_nShownReceived = 0;   // what the two counters show
     ULONGLONG m_nShownSent = 0;
     CFileSender m_fileSender;
-    ULONGLONG m_nShownFileSent = 0;   // what the progress figure shows
-    ULONGLONG m_nShownFileSize = 0;
+    ULONGLONG m_nShownFileSent = ~0ULL;   // what the progress figure shows (none yet)
+    ULONGLONG m_nShownFileSize = ~0ULL;
     // Set while ReadControls runs (see there), and whether its last exchange was refused.
     bool m_bReadingControls = false;
     bool m_bControlsRefused = false;
