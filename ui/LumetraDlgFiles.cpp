@@ -122,7 +122,8 @@ void CLumetraDlg::OnBnClickedSaveReceive()
     CString strText;
     GetDlgItemText(IDC_RECEIVE_EDIT, strText);
     SessionLogError error;
-    if (!SaveReceiveText(SystemLogFileApi(), strPath, std::wstring(strText.GetString(), strText.GetLength()), error))
+    const std::wstring text(strText.GetString(), static_cast<size_t>(strText.GetLength()));
+    if (!SaveReceiveText(SystemLogFileApi(), strPath, text, error))
         ReportError(FileErrorText(L"保存接收区到文件“%s”失败：%s", error.strPath, error.dwError));
 }
 

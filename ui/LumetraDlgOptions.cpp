@@ -1,6 +1,6 @@
 // The options group: hex display and time stamps (CReceiveFormatter), hex send, the check value
-// and the line ending (ComposeSendBytes), the byte counters, and "记录到文件" (CSessionLog). The window only
-// wires them into the receive and send roads; each keeps its logic in its own class.
+// and the line ending (ComposeSendBytes), the byte counters, and "记录到文件" (CSessionLog). The
+// window only wires them into the receive and send roads; each keeps its logic in its own class.
 #include "ui/LumetraDlg.h"
 
 #include <string>
@@ -19,7 +19,8 @@ CString CounterText(LPCWSTR pszLabel, ULONGLONG nCount)
 // The list holds the checks in SendCheck's order; no selection is none.
 SendCheck SendCheckFromList(int nIndex)
 {
-    return nIndex > 0 && nIndex <= static_cast<int>(SendCheck::Xor8) ? static_cast<SendCheck>(nIndex) : SendCheck::None;
+    const bool bListed = nIndex > 0 && nIndex <= static_cast<int>(SendCheck::Xor8);
+    return bListed ? static_cast<SendCheck>(nIndex) : SendCheck::None;
 }
 
 // pszFormat takes the file's path, then the system's reason.

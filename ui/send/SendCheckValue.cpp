@@ -10,7 +10,7 @@ uint16_t ModbusCrc16(const std::string& bytes)
     for (const char ch : bytes) {
         crc ^= static_cast<uint8_t>(ch);
         for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) != 0 ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
+            crc = static_cast<uint16_t>((crc & 1) != 0 ? (crc >> 1) ^ 0xA001 : crc >> 1);
     }
     return crc;
 }
@@ -21,7 +21,7 @@ uint16_t CcittCrc16(const std::string& bytes)
     for (const char ch : bytes) {
         crc ^= static_cast<uint16_t>(static_cast<uint8_t>(ch) << 8);
         for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 0x8000) != 0 ? static_cast<uint16_t>((crc << 1) ^ 0x1021) : static_cast<uint16_t>(crc << 1);
+            crc = static_cast<uint16_t>((crc & 0x8000) != 0 ? (crc << 1) ^ 0x1021 : crc << 1);
     }
     return crc;
 }

@@ -2,6 +2,7 @@
 // hands nothing more, and a file that fails to open or to read half-way is reported.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "tests/support/FakeSerialDevice.h"

@@ -305,8 +305,9 @@ TEST_F(TerminalTest, ShowSentPutsEachSendOnARowOfItsOwnInTheCurrentMode)
 }
 
 // The file's bytes arrive exactly, counted as sent, the progress at its end; a file that cannot be
-// opened is reported once with its name and the system's reason, and nothing is sent.
-TEST_F(TerminalTest, SendFileSendsTheFileExactlyAndReportsOneThatCannotBeOpened)
+// opened is reported once with its name and the system's reason, and nothing is sent; a
+// disconnect stops a file under way.
+TEST_F(TerminalTest, SendFileSendsAFileExactlyReportsOneThatCannotBeOpenedAndStopsAtADisconnect)
 {
     std::string bytes;
     for (int i = 0; i < 3000; ++i)
@@ -321,7 +322,6 @@ TEST_F(TerminalTest, SendFileSendsTheFileExactlyAndReportsOneThatCannotBeOpened)
     EXPECT_TRUE(WaitForText(Host(), IDC_SEND_FILE, L"发送文件"));
     EXPECT_TRUE(WaitForText(Host(), IDC_SEND_FILE_PROGRESS, L"已发 3000/3000"));
     EXPECT_TRUE(WaitForText(Host(), IDC_SEND_COUNT, L"发送：3000"));
-    ::DeleteFileW(path.c_str());
 
     const std::wstring missing = L"C:\\lumetra-no-such-folder\\data.bin";
     Host().Invoke([missing](TerminalDlg& dlg) { dlg.m_sendFileAnswer = missing; return true; });
@@ -334,6 +334,17 @@ TEST_F(TerminalTest, SendFileSendsTheFileExactlyAndReportsOneThatCannotBeOpened)
     EXPECT_EQ(nullptr, Host().FindOwnedBox()) << "one message";
     EXPECT_EQ(L"发送文件", Host().Text(IDC_SEND_FILE));
     EXPECT_EQ("", Peer(kFirstCom).ReceiveUntilQuiet(kQuietMs, kWaitMs)) << "nothing sent";
+
+    // Disconnecting stops a file under way: at 9600 baud this one would take minutes.
+    const std::string large(4 * 1024 * 1024, 'x');
+    ASSERT_TRUE(WriteFileBytes(path, large));
+    Host().Invoke([path](TerminalDlg& dlg) { dlg.m_sendFileAnswer = path; return true; });
+    Host().Click(IDC_SEND_FILE);
+    EXPECT_EQ(L"停止发送", Host().Text(IDC_SEND_FILE));
+    Disconnect();
+    EXPECT_EQ(L"发送文件", Host().Text(IDC_SEND_FILE));
+    EXPECT_LT(Peer(kFirstCom).ReceiveUntilQuiet(kQuietMs, kWaitMs).size(), large.size());
+    ::DeleteFileW(path.c_str());
 }
 
 // The area's text as shown, typed text included, as UTF-8 after a byte-order mark; a file that
