@@ -168,6 +168,20 @@ TEST_F(FileSenderTest, AFileThatCannotBeOpenedOrReadIsReportedWithItsNameAndTheS
     EXPECT_EQ(2u * kPiece, nTaken);
 }
 
+// A port that takes nothing (a device pulled out) ends the send instead of retrying every tick.
+TEST_F(FileSenderTest, APortThatRefusesAPieceEndsTheSend)
+{
+    MemoryFile file(Pattern(5 * kPiece));
+    CFileSender sender(file);
+    ASSERT_TRUE(sender.Start(L"C:\\data.bin", kPiece, error));
+    EXPECT_EQ(Progress::Sending, sender.Pump(link, 1, nTaken, error));
+    device.RemoveDevice();
+    EXPECT_EQ(Progress::PortRefused, sender.Pump(link, 8, nTaken, error));
+    EXPECT_FALSE(sender.IsSending());
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(kPiece, nTaken) << "only what the port took counts";
+}
+
 TEST(FilePieceBytes, AboutATenthOfASecondOfTheLineWithinBounds)
 {
     const struct { DWORD nBaud; DWORD nBytes; } cases[] = {
