@@ -83,6 +83,9 @@ protected:
     // a dated name suggested, overwriting asked); false when cancelled. Virtual for the same reason.
     virtual bool AskSendFilePath(CString& strPath);
     virtual bool AskSaveReceivePath(CString& strPath);
+    // The system's save dialog for a new file: a dated name with the extension suggested,
+    // overwriting asked; false when cancelled.
+    bool AskNewFilePath(LPCWSTR pszExtension, LPCWSTR pszFilter, CString& strPath);
 
     void ConfigurePort();
     // Reads the controls and shows the held text; ShowHeldReceiveText does the latter alone.

@@ -129,11 +129,15 @@ void CLumetraDlg::OnBnClickedSaveReceive()
 
 bool CLumetraDlg::AskSaveReceivePath(CString& strPath)
 {
+    return AskNewFilePath(L"txt", kTextFileFilter, strPath);
+}
+
+bool CLumetraDlg::AskNewFilePath(LPCWSTR pszExtension, LPCWSTR pszFilter, CString& strPath)
+{
     SYSTEMTIME now;
     ::GetLocalTime(&now);
-    CFileDialog dlg(FALSE, L"txt", SuggestDatedFileName(now, L"txt").c_str(),
-                    OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR,
-                    kTextFileFilter, this);
+    CFileDialog dlg(FALSE, pszExtension, SuggestDatedFileName(now, pszExtension).c_str(),
+                    OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR, pszFilter, this);
     if (dlg.DoModal() != IDOK)
         return false;
     strPath = dlg.GetPathName();

@@ -188,13 +188,5 @@ void CLumetraDlg::StopSessionLog()
 
 bool CLumetraDlg::AskLogFilePath(CString& strPath)
 {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    CFileDialog dlg(FALSE, L"log", SuggestDatedFileName(now, L"log").c_str(),
-                    OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR,
-                    kLogFileFilter, this);
-    if (dlg.DoModal() != IDOK)
-        return false;
-    strPath = dlg.GetPathName();
-    return true;
+    return AskNewFilePath(L"log", kLogFileFilter, strPath);
 }
