@@ -68,8 +68,10 @@ void CLumetraDlg::OnTimer(UINT_PTR nIDEvent)
         PumpFileSend();
         return;
     }
+    // While text is held, its refresh (due within the interval) shows the counters with it, so a
+    // count shown is never ahead of the text shown.
     if (nIDEvent == OPTIONS_TIMER) {
-        if (!m_bReadingControls)
+        if (!m_bReadingControls && !m_receivePacer.IsHolding())
             RefreshOptions();
         return;
     }

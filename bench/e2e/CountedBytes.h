@@ -1,6 +1,7 @@
-// How much of a stream the window has taken, read from its receive counter ("接收：N"), for
-// display modes whose text does not name stream offsets (hex). The counter is written with the
-// receive area's refresh, after the text of the same bytes, so a count seen is a count shown.
+// How much of a stream the window has taken, read from its receive counter ("接收：N"). The
+// counter is written with the receive area's refresh, after the text of the same bytes (or, with
+// no text held, at the window's next look at the options), so a count seen is a count shown or
+// left out (a line faster than the area can show).
 #pragma once
 
 #include "LumetraWindow.h"

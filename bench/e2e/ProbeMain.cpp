@@ -38,7 +38,6 @@
 #include "FileBytes.h"
 #include "LumetraWindow.h"
 #include "ReceiveMeasurement.h"
-#include "ShownBytes.h"
 #include "Stopwatch.h"
 #include "UnbrokenReceive.h"
 #include "framework/DecimalDigits.h"
@@ -146,18 +145,16 @@ int Receive(const std::wstring& streamFile, unsigned long long offset, const std
     if (!FindWindowOrSay(hDlg))
         return 1;
     const LumetraWindow window(hDlg);
-    if (form == ShownForm::kText && ShownBytes(window, offset).Poll() != offset)
-        return Fail("the receive area does not end where the stream starts");
     const ReceiveFigures figures = MeasureReceive(window, run, goFile, pollMs, kStallMs, snapshots, form);
     if (!figures.bStarted)
         return Fail("cannot create the go file");
     std::printf("bytes=%lu\ncomplete=%d\nelapsed_ms=%.1f\nfirst_tenth_ms=%.1f\nlast_tenth_ms=%.1f\n"
-                "shown=%lld\nunread_line_starts=%d\n"
+                "shown=%lld\n"
                 "text_length=%ld\ntext_at_line_start=%d\ntext_offset=%llu\nfirst_difference=%ld\n"
                 "ping_worst_ms=%.1f\nping_mean_ms=%.1f\npings=%d\npings_over_100ms=%d\n"
                 "typing_worst_ms=%.0f\ntyped=%u\ntyping_pending=%d\n",
                 static_cast<unsigned long>(run.bytes.size()), figures.bComplete ? 1 : 0, figures.elapsedMs,
-                figures.firstTenthMs, figures.lastTenthMs, figures.nShown, figures.nUnreadLineStarts,
+                figures.firstTenthMs, figures.lastTenthMs, figures.nShown,
                 figures.nTextLength, figures.tail.bAtLineStart ? 1 : 0, figures.tail.offset,
                 figures.tail.nFirstDifference, figures.pingWorstMs, figures.pingMeanMs, figures.nPings,
                 figures.nSlowPings, figures.typingWorstMs, figures.nTyped, figures.bTypingPending ? 1 : 0);

@@ -3,8 +3,8 @@
 #include "CountedBytes.h"
 #include "FileBytes.h"
 #include "InputLatencyProbe.h"
-#include "ShownBytes.h"
 #include "Stopwatch.h"
+#include "StreamTail.h"
 #include "tests/support/ResponsivenessProbe.h"
 
 #include <algorithm>
@@ -13,6 +13,23 @@
 namespace {
 const DWORD kAnswerMs = 60000;
 const DWORD kPingPeriodMs = 50;
+
+// The text after the last line that says what the window left out (a line faster than the area
+// can show), from the next line start in text; the whole text when there is none.
+std::wstring TextAfterLastGap(const std::wstring& text, ShownForm form)
+{
+    const size_t nGap = text.rfind(L"[显示跟不上");
+    if (nGap == std::wstring::npos)
+        return text;
+    size_t nStart = text.find(L"\r\n", nGap);
+    nStart = nStart == std::wstring::npos ? text.size() : nStart + 2;
+    unsigned long long nOffset = 0;
+    if (form == ShownForm::kText && !LineStartOffset(text.substr(nStart, kLineStartChars), nOffset)) {
+        const size_t nLineFeed = text.find(L'\n', nStart);
+        nStart = nLineFeed == std::wstring::npos ? text.size() : nLineFeed + 1;
+    }
+    return text.substr(nStart);
+}
 
 void CopySnapshot(const std::wstring& from, const std::wstring& to)
 {
@@ -27,13 +44,8 @@ ReceiveFigures MeasureReceive(const LumetraWindow& window, const StreamRun& run,
 {
     ReceiveFigures figures = {};
     const long long nTarget = static_cast<long long>(run.bytes.size());
-    std::unique_ptr<ShownBytes> pShown;
-    std::unique_ptr<CountedBytes> pCounted;
-    if (form == ShownForm::kText)
-        pShown = std::make_unique<ShownBytes>(window, run.offset);
-    else
-        pCounted = std::make_unique<CountedBytes>(window, run.offset);
-    auto poll = [&] { return pShown != nullptr ? pShown->Poll() : pCounted->Poll(); };
+    CountedBytes counted(window, run.offset);
+    auto poll = [&] { return counted.Poll(); };
     testsupport::ResponsivenessProbe pinger(window.Dialog(), kPingPeriodMs, kAnswerMs);
     InputLatencyProbe typing(window.Control(LumetraWindow::kSend));
 
@@ -86,10 +98,10 @@ ReceiveFigures MeasureReceive(const LumetraWindow& window, const StreamRun& run,
     figures.typingWorstMs = typing.WorstMs();
     figures.nTyped = typing.Characters();
     figures.bTypingPending = typing.Pending();
-    figures.nUnreadLineStarts = pShown != nullptr ? pShown->UnreadLineStarts() : 0;
     const std::wstring text = window.ControlText(LumetraWindow::kReceive, kAnswerMs);
     figures.nTextLength = static_cast<long>(text.size());
-    figures.tail = form == ShownForm::kText ? CompareShownTail(text, run.bytes, run.offset)
-                                            : CompareShownHexTail(text, run.bytes, run.offset);
+    const std::wstring kept = TextAfterLastGap(text, form);
+    figures.tail = form == ShownForm::kText ? CompareShownTail(kept, run.bytes, run.offset)
+                                            : CompareShownHexTail(kept, run.bytes, run.offset);
     return figures;
 }

@@ -40,7 +40,6 @@ struct ReceiveFigures {
     double lastTenthMs;      // from nine tenths shown to all shown
     long long nShown;        // bytes of this stream shown, counting those a trim took away since
     std::vector<ReceiveStretch> stretches;   // every kStretchBytes of the stream
-    int nUnreadLineStarts;   // first lines that did not start like a line of the stream
     long nTextLength;        // the receive area's final length
     ShownTail tail;          // what its final text holds
     double pingWorstMs;
@@ -53,8 +52,9 @@ struct ReceiveFigures {
 };
 
 // How the receive area shows the stream: as text (one character a byte, lines that name their
-// offsets: see ShownBytes), or in hex display (three characters a byte: progress is read from the
-// receive counter, see CountedBytes).
+// offsets), or in hex display (three characters a byte). Progress is read from the receive
+// counter in both (see CountedBytes): a line faster than the area can show is taken whole but
+// shown with gaps, each marked by a line of its own; the final text is checked after the last.
 enum class ShownForm { kText, kHex };
 
 // The receive area must show the pattern up to run.offset (empty for a run from 0) when this
