@@ -38,5 +38,7 @@
 #define IDC_RECEIVE_COUNT       1029
 #define IDC_SEND_COUNT          1030
 #define IDC_CLEAR_COUNTS        1031
+// The line of ports present, below everything else.
+#define IDC_PRESENT_PORTS       1200
 
 #endif

@@ -5,6 +5,8 @@
 
 #include <initializer_list>
 
+#include <commctrl.h>
+
 #include "app/AboutDlg.h"
 #include "ui/receive/ReceiveWordBreak.h"
 
@@ -15,7 +17,6 @@ static_assert((IDM_ABOUTBOX & 0xFFF0) == IDM_ABOUTBOX && IDM_ABOUTBOX < 0xF000,
 
 namespace {
 
-const int kPortCount = 255;   // "COM1" to "COM255"
 // Most received bytes the port object holds for this window: 3.5 s of a 3 Mbaud line.
 const DWORD kReceiveStageBound = 1024 * 1024;
 
@@ -45,6 +46,10 @@ BEGIN_MESSAGE_MAP(CLumetraDlg, CDialog)
     ON_BN_CLICKED(IDC_TIMESTAMPS, &CLumetraDlg::OnBnClickedTimestamps)
     ON_BN_CLICKED(IDC_LOG_TO_FILE, &CLumetraDlg::OnBnClickedLogToFile)
     ON_BN_CLICKED(IDC_CLEAR_COUNTS, &CLumetraDlg::OnBnClickedClearCounts)
+    ON_CBN_DROPDOWN(IDC_PORT_LIST, &CLumetraDlg::OnCbnDropdownPort)
+    ON_WM_DEVICECHANGE()
+    ON_NOTIFY(NM_CLICK, IDC_PRESENT_PORTS, &CLumetraDlg::OnNMClickPresentPorts)
+    ON_NOTIFY(NM_RETURN, IDC_PRESENT_PORTS, &CLumetraDlg::OnNMClickPresentPorts)
 END_MESSAGE_MAP()
 
 CLumetraDlg::CLumetraDlg(CWnd* pParent, LogFileApi& logFiles)
@@ -146,7 +151,7 @@ BOOL CLumetraDlg::OnInitDialog()
 
     // Inserted by position: text sorting would put "COM10" before "COM2".
     CString strPort;
-    for (int i = 0; i < kPortCount; ++i) {
+    for (int i = 0; i < PORT_COUNT; ++i) {
         strPort.Format(L"COM%d", i + 1);
         m_cbPort.InsertString(i, strPort);
     }
@@ -160,6 +165,7 @@ BOOL CLumetraDlg::OnInitDialog()
     FillList(m_cbParity, { L"NONE", L"ODD", L"EVEN", L"MARK", L"SPACE" }, 0);
     FillList(m_cbDataBits, { L"5位", L"6位", L"7位", L"8位" }, 3);
     FillList(m_cbStopBits, { L"1位", L"2位" }, 0);
+    ShowPresentPorts();
     // The members start as the lists show. Otherwise a handler that writes the members back
     // before any exchange has read them ("清空接受区" clicked first) would select "5位" (data-bits
     // index 0), and the next connect would use five data bits.

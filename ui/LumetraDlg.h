@@ -4,7 +4,8 @@
 // its own: everything on the port goes through m_Comm, whose notifications arrive as messages.
 // It wires two roads, each without a window of its own: ui/receive/ (bytes read -> text for the
 // area, the session log) and ui/send/ (send text -> bytes). The options group (hex, time stamps,
-// line ending, counters, session log) is wired in LumetraDlgOptions.cpp.
+// line ending, counters, session log) is wired in LumetraDlgOptions.cpp, the line of ports present
+// (ui/ports/) in LumetraDlgPorts.cpp.
 #pragma once
 
 #include <string>
@@ -29,6 +30,7 @@ public:
     // the port. Nothing handles them; they announce the state to whoever subclasses the window.
     static constexpr UINT WM_PORT_OPENED = WM_USER + 100;
     static constexpr UINT WM_PORT_CLOSED = WM_USER + 101;
+    static constexpr int PORT_COUNT = 255;   // the port list offers "COM1" to "COM255"
     static constexpr UINT_PTR CYCLIC_SEND_TIMER = 1;
     // Due when text held back on a busy line is to be shown (see CReceivePacer).
     static constexpr UINT_PTR RECEIVE_REFRESH_TIMER = 2;
@@ -54,6 +56,9 @@ protected:
     afx_msg void OnBnClickedTimestamps();
     afx_msg void OnBnClickedLogToFile();
     afx_msg void OnBnClickedClearCounts();
+    afx_msg void OnCbnDropdownPort();
+    afx_msg BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData);
+    afx_msg void OnNMClickPresentPorts(NMHDR* pNMHDR, LRESULT* pResult);
     DECLARE_MESSAGE_MAP()
 
     // Asks where "记录到文件" writes, with the system's save dialog; false when cancelled.
@@ -96,6 +101,8 @@ protected:
     void WriteSendBytes(const std::string& bytes);
     void ShowCounters();
     void StopSessionLog();
+    // Asks the system which ports are present and shows them in the line below the window.
+    void ShowPresentPorts();
 
     // Declared order is construction order.
     CComboBox m_cbStopBits;
@@ -136,6 +143,8 @@ protected:
     ULONGLONG m_nSentCount = 0;       // bytes handed to the port
     ULONGLONG m_nShownReceived = 0;   // what the two counters show
     ULONGLONG m_nShownSent = 0;
+    // The markup the line of ports present shows, so an unchanged list is not set again.
+    std::wstring m_presentPortsMarkup;
     // Set while ReadControls runs (see there), and whether its last exchange was refused.
     bool m_bReadingControls = false;
     bool m_bControlsRefused = false;
