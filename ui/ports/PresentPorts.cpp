@@ -2,6 +2,7 @@
 
 #include <iterator>
 #include <map>
+#include <string>
 
 #include "framework/DecimalDigits.h"
 
@@ -91,9 +92,8 @@ bool IsWine(PortListApi& api)
 // counts as present, so a port is never hidden on a guess.
 bool WineDeviceIsThere(PortListApi& api, int nNumber)
 {
-    wchar_t szPath[16];
-    wsprintfW(szPath, L"\\\\.\\COM%d", nNumber);
-    const DWORD nAttributes = api.GetFileAttributesW(szPath);
+    const std::wstring path = L"\\\\.\\COM" + std::to_wstring(nNumber);
+    const DWORD nAttributes = api.GetFileAttributesW(path.c_str());
     if (nAttributes != INVALID_FILE_ATTRIBUTES)
         return (nAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     const DWORD nError = api.GetLastError();
