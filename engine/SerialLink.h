@@ -217,6 +217,13 @@ public:
     {
         return IsOpen() && m_pApi->GetCommState(m_hPort, &m_dcb) ? &m_dcb : nullptr;
     }
+    // The line's own signals, beyond the data (SerialLinkLines.cpp). Each is one call on the
+    // port; false when the port is closed or refuses (a virtual port may have no modem lines).
+    // Sets the DTR or RTS output line (EscapeCommFunction SETDTR/CLRDTR, SETRTS/CLRRTS).
+    bool SetDtr(bool bOn);
+    bool SetRts(bool bOn);
+    // The input lines now (GetCommModemStatus): MS_CTS_ON, MS_DSR_ON, MS_RING_ON, MS_RLSD_ON.
+    bool ReadModemStatus(DWORD* pStatus);
     // Applies the line settings (SetCommState). On the overlapped road the write time-out then
     // follows the new rate (FitWriteTimeoutToLine). False when the port is closed or the device
     // refuses either.
@@ -245,6 +252,10 @@ protected:
     void ReceiveStep(DWORD dwFill, DWORD dwQueued);
     // Clears pending line errors, purging with dwPurge when there were any.
     void ClearLineErrors(DWORD dwPurge, COMSTAT* pStat);
+    // ClearCommError for the engine's own needs (the queued count, the start of a read or a
+    // write). Reading the flags clears them on the port, so the flags found are kept for the next
+    // NotifyError instead of being lost. False when the call fails.
+    bool QueryLineErrors(DWORD* pErrors, COMSTAT* pStat);
     LPARAM ModemLine(DWORD dwBit);
     bool FitWriteTimeoutToLine(const DCB& dcb);
     // Takes dwCount bytes off the front of the arrival runs, as the receive buffer's head went.
@@ -335,4 +346,7 @@ protected:
     ULONGLONG m_nRxLastFill;                // when the last fill read bytes
     // Written by the workers whenever they see the driver's queue empty; read by fills.
     std::atomic<ULONGLONG> m_nRxLastEmpty;
+    // Error flags that QueryLineErrors took from the port and no NotifyError has reported yet:
+    // or-ed in by whichever thread queried, taken whole by NotifyError, dropped when the port closes.
+    std::atomic<DWORD> m_dwKeptErrors;
 };

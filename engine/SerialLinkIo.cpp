@@ -10,10 +10,18 @@ constexpr DWORD kReadStopPoll = 20;
 constexpr DWORD kStagedWriteWait = 50;
 } // namespace
 
+bool CSerialLink::QueryLineErrors(DWORD* pErrors, COMSTAT* pStat)
+{
+    if (!m_pApi->ClearCommError(m_hPort, pErrors, pStat))
+        return false;
+    m_dwKeptErrors |= *pErrors;
+    return true;
+}
+
 void CSerialLink::ClearLineErrors(DWORD dwPurge, COMSTAT* pStat)
 {
     DWORD dwErrors = 0;
-    if (m_pApi->ClearCommError(m_hPort, &dwErrors, pStat) && dwErrors != 0)
+    if (QueryLineErrors(&dwErrors, pStat) && dwErrors != 0)
         m_pApi->PurgeComm(m_hPort, dwPurge);
 }
 

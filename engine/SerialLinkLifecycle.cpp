@@ -68,6 +68,7 @@ void CSerialLink::Init()
     m_bStopping = false;
     m_bWorkersSuspended = false;
     m_dwTransmitInFlight = 0;
+    m_dwKeptErrors = 0;
     ::InitializeCriticalSection(&m_csTransmit);
     m_bStagedWritePending = false;
     m_pStagedBlock = nullptr;
@@ -202,4 +203,5 @@ void CSerialLink::Close(DWORD dwWait)
     FinishStagedWriteOnClose();
     m_pApi->CloseHandle(m_hPort);
     m_hPort = INVALID_HANDLE_VALUE;
+    m_dwKeptErrors = 0;   // the next port's errors are its own
 }

@@ -50,12 +50,14 @@ void CSerialLink::NotifyTxEmpty()
     Notify(CNM_TXEMPTY, 0, true);
 }
 
-// Reading the flags also clears the port's error state.
+// Reading the flags also clears the port's error state. Those that the engine's own queries
+// took from the port since the last report are added: they happened on the line too.
 void CSerialLink::NotifyError()
 {
     DWORD dwErrors = 0;
     if (!IsOpen() || !m_pApi->ClearCommError(m_hPort, &dwErrors, nullptr))
         dwErrors = 0;
+    dwErrors |= m_dwKeptErrors.exchange(0);
     Notify(CNM_ERROR, static_cast<LPARAM>(dwErrors), true);
 }
 

@@ -14,7 +14,7 @@ DWORD CSerialLink::QueuedCount()
         return COUNT_UNAVAILABLE;
     DWORD dwErrors = 0;
     COMSTAT stat = {};
-    if (!m_pApi->ClearCommError(m_hPort, &dwErrors, &stat))
+    if (!QueryLineErrors(&dwErrors, &stat))
         return COUNT_UNAVAILABLE;
     return stat.cbInQue;
 }
@@ -63,7 +63,9 @@ void CSerialLink::DispatchEvents(DWORD dwEvents)
         NotifyRlsd();
     if (dwEvents & EV_BREAK)
         NotifyBreak();
-    if (dwEvents & EV_ERR)
+    // Errors that a count query or a read took from the port are reported with the next pass:
+    // while bytes keep arriving the monitor polls, and no EV_ERR comes until the line is quiet.
+    if ((dwEvents & EV_ERR) || ((m_dwEventMask & EV_ERR) && m_dwKeptErrors != 0))
         NotifyError();
 }
 

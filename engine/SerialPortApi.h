@@ -35,6 +35,7 @@ public:
     virtual BOOL WaitCommEvent(HANDLE hFile, LPDWORD lpEvtMask, LPOVERLAPPED lpOverlapped) = 0;
     virtual BOOL SetCommMask(HANDLE hFile, DWORD dwEvtMask) = 0;
     virtual BOOL GetCommModemStatus(HANDLE hFile, LPDWORD lpModemStat) = 0;
+    virtual BOOL EscapeCommFunction(HANDLE hFile, DWORD dwFunc) = 0;
     virtual BOOL ClearCommBreak(HANDLE hFile) = 0;
     virtual BOOL FlushFileBuffers(HANDLE hFile) = 0;
     virtual BOOL CloseHandle(HANDLE hObject) = 0;

@@ -91,6 +91,11 @@ BOOL SystemSerialPortApi::GetCommModemStatus(HANDLE hFile, LPDWORD lpModemStat)
     return ::GetCommModemStatus(hFile, lpModemStat);
 }
 
+BOOL SystemSerialPortApi::EscapeCommFunction(HANDLE hFile, DWORD dwFunc)
+{
+    return ::EscapeCommFunction(hFile, dwFunc);
+}
+
 BOOL SystemSerialPortApi::ClearCommBreak(HANDLE hFile)
 {
     return ::ClearCommBreak(hFile);

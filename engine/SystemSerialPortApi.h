@@ -29,6 +29,7 @@ public:
     BOOL WaitCommEvent(HANDLE hFile, LPDWORD lpEvtMask, LPOVERLAPPED lpOverlapped) override;
     BOOL SetCommMask(HANDLE hFile, DWORD dwEvtMask) override;
     BOOL GetCommModemStatus(HANDLE hFile, LPDWORD lpModemStat) override;
+    BOOL EscapeCommFunction(HANDLE hFile, DWORD dwFunc) override;
     BOOL ClearCommBreak(HANDLE hFile) override;
     BOOL FlushFileBuffers(HANDLE hFile) override;
     BOOL CloseHandle(HANDLE hObject) override;

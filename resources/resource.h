@@ -38,6 +38,17 @@
 #define IDC_RECEIVE_COUNT       1029
 #define IDC_SEND_COUNT          1030
 #define IDC_CLEAR_COUNTS        1031
+// The group of the line's own signals, in their tab order.
+#define IDC_DTR                 1100
+#define IDC_RTS                 1101
+#define IDC_FLOW_CONTROL        1102
+#define IDC_CTS_STATE           1103
+#define IDC_DSR_STATE           1104
+#define IDC_RI_STATE            1105
+#define IDC_DCD_STATE           1106
+#define IDC_FRAME_ERRORS        1107
+#define IDC_PARITY_ERRORS       1108
+#define IDC_OVERRUN_ERRORS      1109
 // The line of ports present, below everything else.
 #define IDC_PRESENT_PORTS       1200
 

@@ -9,6 +9,7 @@
 
 #include "app/AboutDlg.h"
 #include "ui/receive/ReceiveWordBreak.h"
+#include "ui/signals/FlowControl.h"
 
 // The About command shares the system menu with the system's own commands: its low four bits
 // must be clear (the system uses them as flags) and it must stay below SC_SIZE (0xF000).
@@ -46,15 +47,23 @@ BEGIN_MESSAGE_MAP(CLumetraDlg, CDialog)
     ON_BN_CLICKED(IDC_TIMESTAMPS, &CLumetraDlg::OnBnClickedTimestamps)
     ON_BN_CLICKED(IDC_LOG_TO_FILE, &CLumetraDlg::OnBnClickedLogToFile)
     ON_BN_CLICKED(IDC_CLEAR_COUNTS, &CLumetraDlg::OnBnClickedClearCounts)
+    ON_BN_CLICKED(IDC_DTR, &CLumetraDlg::OnBnClickedDtr)
+    ON_BN_CLICKED(IDC_RTS, &CLumetraDlg::OnBnClickedRts)
+    ON_MESSAGE(CSerialLink::CNM_CTS, &CLumetraDlg::OnCommCts)
+    ON_MESSAGE(CSerialLink::CNM_DSR, &CLumetraDlg::OnCommDsr)
+    ON_MESSAGE(CSerialLink::CNM_RING, &CLumetraDlg::OnCommRing)
+    ON_MESSAGE(CSerialLink::CNM_RLSD, &CLumetraDlg::OnCommRlsd)
+    ON_MESSAGE(CSerialLink::CNM_ERROR, &CLumetraDlg::OnCommError)
     ON_CBN_DROPDOWN(IDC_PORT_LIST, &CLumetraDlg::OnCbnDropdownPort)
     ON_WM_DEVICECHANGE()
     ON_NOTIFY(NM_CLICK, IDC_PRESENT_PORTS, &CLumetraDlg::OnNMClickPresentPorts)
     ON_NOTIFY(NM_RETURN, IDC_PRESENT_PORTS, &CLumetraDlg::OnNMClickPresentPorts)
 END_MESSAGE_MAP()
 
-CLumetraDlg::CLumetraDlg(CWnd* pParent, LogFileApi& logFiles)
+CLumetraDlg::CLumetraDlg(CWnd* pParent, LogFileApi& logFiles, ISerialPortApi& ports)
     : CDialog(static_cast<UINT>(IDD), pParent),
       m_hIcon(nullptr),
+      m_Comm(ports),
       m_nDataBits(0),
       m_nStopBits(0),
       m_nParity(0),
@@ -103,6 +112,7 @@ void CLumetraDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Check(pDX, IDC_SEND_NEW_LINE, m_bSendNewLine);
     DDX_Check(pDX, IDC_LOG_TO_FILE, m_bLogToFile);
     DDX_Text(pDX, IDC_PACKET_GAP_EDIT, m_nPacketGap);
+    DDX_Control(pDX, IDC_FLOW_CONTROL, m_cbFlowControl);
 }
 
 // Every exchange from the controls goes through here. A bad interval entry stops it with a
@@ -165,6 +175,9 @@ BOOL CLumetraDlg::OnInitDialog()
     FillList(m_cbParity, { L"NONE", L"ODD", L"EVEN", L"MARK", L"SPACE" }, 0);
     FillList(m_cbDataBits, { L"5位", L"6位", L"7位", L"8位" }, 3);
     FillList(m_cbStopBits, { L"1位", L"2位" }, 0);
+    FillList(m_cbFlowControl, { L"不变", L"无", L"RTS/CTS", L"XON/XOFF" }, kFlowUnchanged);
+    ShowOutputLine(m_dtrLine, IDC_DTR);
+    ShowOutputLine(m_rtsLine, IDC_RTS);
     ShowPresentPorts();
     // The members start as the lists show. Otherwise a handler that writes the members back
     // before any exchange has read them ("清空接受区" clicked first) would select "5位" (data-bits

@@ -4,24 +4,31 @@
 // its own: everything on the port goes through m_Comm, whose notifications arrive as messages.
 // It wires two roads, each without a window of its own: ui/receive/ (bytes read -> text for the
 // area, the session log) and ui/send/ (send text -> bytes). The options group (hex, time stamps,
-// line ending, counters, session log) is wired in LumetraDlgOptions.cpp, the line of ports present
-// (ui/ports/) in LumetraDlgPorts.cpp.
+// line ending, counters, session log) is wired in LumetraDlgOptions.cpp; the group of the line's
+// own signals (DTR, RTS, flow control, status lines, line errors: ui/signals/) in
+// LumetraDlgSignals.cpp; the line of ports present (ui/ports/) in LumetraDlgPorts.cpp.
 #pragma once
 
 #include <string>
 
 #include "engine/SerialLink.h"
+#include "engine/SystemSerialPortApi.h"
 #include "framework/Framework.h"
 #include "resources/resource.h"
 #include "ui/receive/HeldReceiveText.h"
 #include "ui/receive/ReceiveFormatter.h"
 #include "ui/receive/ReceivePacer.h"
 #include "ui/receive/SessionLog.h"
+#include "ui/signals/LineErrorCounts.h"
+#include "ui/signals/ModemStatusLines.h"
+#include "ui/signals/OutputLine.h"
 
 class CLumetraDlg : public CDialog {
 public:
     // logFiles: where "记录到文件" writes (the system's files; tests make them fail at will).
-    explicit CLumetraDlg(CWnd* pParent = nullptr, LogFileApi& logFiles = SystemLogFileApi());
+    // ports: the serial ports the window connects to (the system's; tests give a scripted one).
+    explicit CLumetraDlg(CWnd* pParent = nullptr, LogFileApi& logFiles = SystemLogFileApi(),
+                         ISerialPortApi& ports = SystemSerialPortApi::Instance());
     ~CLumetraDlg() override;
 
     enum { IDD = IDD_LUMETRA_DIALOG };
@@ -56,6 +63,13 @@ protected:
     afx_msg void OnBnClickedTimestamps();
     afx_msg void OnBnClickedLogToFile();
     afx_msg void OnBnClickedClearCounts();
+    afx_msg void OnBnClickedDtr();
+    afx_msg void OnBnClickedRts();
+    afx_msg LRESULT OnCommCts(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnCommDsr(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnCommRing(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnCommRlsd(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnCommError(WPARAM wParam, LPARAM lParam);
     afx_msg void OnCbnDropdownPort();
     afx_msg BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData);
     afx_msg void OnNMClickPresentPorts(NMHDR* pNMHDR, LRESULT* pResult);
@@ -104,6 +118,20 @@ protected:
     // Asks the system which ports are present and shows them in the line below the window.
     void ShowPresentPorts();
 
+    // The line's signals (LumetraDlgSignals.cpp). At connect, once the line settings are applied:
+    // the DTR and RTS the user chose are set, the others read back, and the status lines read.
+    void ConnectLineSignals();
+    // At disconnect: the status lines are unknown again; the boxes keep what they show.
+    void ForgetModemStatus();
+    // A click on the DTR or RTS box: set at once while connected, else kept for the next connect.
+    void OnOutputLineClicked(COutputLine& line, int nID, bool (CSerialLink::*pSet)(bool), LPCWSTR pszName);
+    // One status line, as a notification reports it: shown if it is about the open port.
+    LRESULT ShowModemLine(WPARAM wParam, CModemStatusLines::Line line, LPARAM lParam);
+    void ShowOutputLine(const COutputLine& line, int nID);
+    void ShowModemStatus();
+    // The one message for lines a port would not set (names such as "DTR" or "DTR、RTS").
+    void ReportRefusedLines(const std::wstring& names);
+
     // Declared order is construction order.
     CComboBox m_cbStopBits;
     CComboBox m_cbDataBits;
@@ -130,6 +158,15 @@ protected:
     BOOL m_bHexSend;
     BOOL m_bSendNewLine;
     BOOL m_bLogToFile;      // follows m_sessionLog.IsOpen() whenever a handler returns
+
+    // The group of the line's signals. The flow-control list is read from the control at connect,
+    // as the port list is; the DTR and RTS boxes show what m_dtrLine and m_rtsLine hold.
+    CComboBox m_cbFlowControl;
+    COutputLine m_dtrLine{ true };   // before the first connect: the usual levels of a port just opened
+    COutputLine m_rtsLine{ true };
+    CModemStatusLines m_modemStatus;
+    LineErrorCounts m_lineErrors;        // since start or "计数清零"
+    LineErrorCounts m_shownLineErrors;   // what the three counters show
 
     // Received bytes to receive text: a character of the ANSI code page split across two chunks
     // waits here for its second part; hex and time stamps when ticked.

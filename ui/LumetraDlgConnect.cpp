@@ -2,6 +2,7 @@
 #include "ui/LumetraDlg.h"
 
 #include "ui/LineSettings.h"
+#include "ui/signals/FlowControl.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ void CLumetraDlg::OnBnClickedConnect()
         DropHeldReceiveText();   // a part character waits for bytes that will not come
         RefreshOptions();
         WatchOptions();
+        ForgetModemStatus();
         SendToMainWindow(WM_PORT_CLOSED, 0);
         SendDlgItemMessage(IDC_CONNECT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kConnectCaption));
         return;
@@ -64,14 +66,17 @@ void CLumetraDlg::ConfigurePort()
         return;
     ReadControls();
 
+    // The flow-control list is read from the control, as the port list is: with 不变 the
+    // port's flow fields go back exactly as it reported them.
     DCB* pState = m_Comm.ReadPortState();
     if (pState != nullptr && SetLineSettings(*pState, m_strBaud, m_nDataBits, m_nStopBits, m_nParity)
-        && m_Comm.ApplyPortState(*pState)) {
+        && SetFlowControl(*pState, m_cbFlowControl.GetCurSel()) && m_Comm.ApplyPortState(*pState)) {
         // Above the terminal's rates the default driver queue holds only milliseconds of the
         // line: give it a quarter of a second at 3 Mbaud. A driver that keeps its own size is
         // no failure.
         if (pState->BaudRate > kFastLineBaud)
             m_Comm.SetDriverQueues(kFastLineInQueue, CSerialLink::QUEUE_SIZE);
+        ConnectLineSignals();
         return;
     }
 

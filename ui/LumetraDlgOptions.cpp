@@ -1,5 +1,6 @@
 // The options group: hex display and time stamps (CReceiveFormatter), hex send and the line
-// ending (ComposeSendBytes), the byte counters, and "记录到文件" (CSessionLog). The window only
+// ending (ComposeSendBytes), the byte counters (and beside them the line-error counters), and
+// "记录到文件" (CSessionLog). The window only
 // wires them into the receive and send roads; each keeps its logic in its own class.
 #include "ui/LumetraDlg.h"
 
@@ -126,12 +127,19 @@ void CLumetraDlg::ShowCounters()
         SetDlgItemText(IDC_SEND_COUNT, CounterText(L"发送：", m_nSentCount));
         m_nShownSent = m_nSentCount;
     }
+    if (m_shownLineErrors != m_lineErrors) {
+        SetDlgItemText(IDC_FRAME_ERRORS, CounterText(L"帧错误：", m_lineErrors.nFraming));
+        SetDlgItemText(IDC_PARITY_ERRORS, CounterText(L"校验错误：", m_lineErrors.nParity));
+        SetDlgItemText(IDC_OVERRUN_ERRORS, CounterText(L"溢出：", m_lineErrors.nOverrun));
+        m_shownLineErrors = m_lineErrors;
+    }
 }
 
 void CLumetraDlg::OnBnClickedClearCounts()
 {
     m_nReceivedCount = 0;
     m_nSentCount = 0;
+    m_lineErrors = LineErrorCounts();
     ShowCounters();
 }
 

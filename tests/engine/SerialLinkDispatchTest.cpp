@@ -142,18 +142,46 @@ TEST_F(Dispatch, TxEmptyLeavesTheBufferToATransmitWorker)
     EXPECT_EQ(3u, link.TransmitBuffer().Size());
 }
 
-TEST_F(Dispatch, RxCharWithErrorReportsTheFlagsLeftAfterTheReceiveStep)
+// The count query that starts a receive step clears the port's error flags: what it found is
+// reported with that pass, with EV_ERR or without (while bytes keep arriving no EV_ERR comes),
+// unless the owner left EV_ERR out of the event mask.
+TEST_F(Dispatch, ErrorsTheReceiveStepTookFromThePortAreReportedWithThatPass)
 {
     OpenWithMode(CSerialLink::MODE_OVERLAPPED);
-    device.PushInput("abc");
-    device.SetErrorFlags(CE_FRAME);
     NotificationRecorder recorder;
     link.SetNotifyThread(GetCurrentThreadId());
-    link.DispatchEvents(EV_RXCHAR | EV_ERR);
-    const auto messages = recorder.Drain(CSerialLink::CNM_RECEIVE, CSerialLink::CNM_AUX5);
-    ASSERT_EQ(2u, messages.size());
-    EXPECT_EQ(CSerialLink::CNM_ERROR, messages[1].message);
-    EXPECT_EQ(0, messages[1].lParam) << "the count query already cleared the error";
+    const struct
+    {
+        const char* name;
+        DWORD events;
+        DWORD mask;
+        DWORD flags;
+        std::vector<LPARAM> reported; // the CNM_ERROR notifications' flags
+    } cases[] = {
+        {"with EV_ERR", EV_RXCHAR | EV_ERR, CSerialLink::DEFAULT_EVENT_MASK, CE_FRAME, {CE_FRAME}},
+        {"without EV_ERR", EV_RXCHAR, CSerialLink::DEFAULT_EVENT_MASK, CE_OVERRUN | CE_RXPARITY,
+         {CE_OVERRUN | CE_RXPARITY}},
+        {"no errors", EV_RXCHAR, CSerialLink::DEFAULT_EVENT_MASK, 0, {}},
+        {"EV_ERR unwatched", EV_RXCHAR, EV_RXCHAR, CE_FRAME, {}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        link.SetEventMask(c.mask);
+        device.PushInput("abc");
+        device.SetErrorFlags(c.flags);
+        link.DispatchEvents(c.events);
+        std::vector<LPARAM> reported;
+        const auto messages = recorder.Drain(CSerialLink::CNM_RECEIVE, CSerialLink::CNM_AUX5);
+        ASSERT_FALSE(messages.empty());
+        EXPECT_EQ(CSerialLink::CNM_RECEIVE, messages[0].message);
+        for (const auto& m : messages)
+            if (m.message == CSerialLink::CNM_ERROR)
+                reported.push_back(m.lParam);
+        EXPECT_EQ(c.reported, reported);
+        char buffer[16];
+        link.RawRead(buffer, sizeof(buffer));
+    }
 }
 
 // ---- notifications --------------------------------------------------------------------------
@@ -271,6 +299,35 @@ TEST(Notify, ErrorHookReportsAndClearsTheFlags)
     EXPECT_EQ(CE_RXOVER | CE_FRAME, static_cast<DWORD>(messages[0].lParam));
     EXPECT_EQ(0, messages[1].lParam) << "the first call cleared them";
     EXPECT_EQ(0, messages[2].lParam) << "a failed query reports nothing";
+}
+
+TEST(Notify, ErrorsAReadTookFromThePortAreReportedOnceAndNotAfterAReopen)
+{
+    FakeSerialDevice device;
+    LinkUnderTest link(device);
+    NotificationRecorder recorder;
+    link.SetNotifyThread(GetCurrentThreadId());
+    ASSERT_TRUE(link.SetMode(CSerialLink::MODE_OVERLAPPED));
+    ASSERT_TRUE(link.Open(6));
+    char buffer[16];
+    device.PushInput("in");
+    device.SetErrorFlags(CE_RXPARITY);
+    link.RawRead(buffer, sizeof(buffer)); // clears the port's flags before reading
+    device.SetErrorFlags(CE_FRAME);
+    link.NotifyError();
+    link.NotifyError();
+
+    device.SetErrorFlags(CE_OVERRUN);
+    link.RawWrite("out", 3);
+    link.Close(CSerialLink::STOP_WAIT);
+    ASSERT_TRUE(link.Open(6));
+    link.NotifyError();
+
+    const auto messages = recorder.Drain(CSerialLink::CNM_ERROR, CSerialLink::CNM_ERROR);
+    ASSERT_EQ(3u, messages.size());
+    EXPECT_EQ(CE_RXPARITY | CE_FRAME, static_cast<DWORD>(messages[0].lParam));
+    EXPECT_EQ(0, messages[1].lParam) << "reported once";
+    EXPECT_EQ(0, messages[2].lParam) << "the closed port's errors are not the new one's";
 }
 
 TEST(Notify, WithoutTargetsNothingIsSentButBreakAndErrorStillClear)

@@ -92,8 +92,21 @@ const std::vector<ExpectedControl> kMainDialogControls = {
     {IDC_SEND_COUNT, kStatic, kLabel, 363, 148, 90, 8, Text(L"发送\uFF1A0")},
     {IDC_CLEAR_COUNTS, kButton, kPushButton, 383, 164, 50, 14, Text(L"计数清零")},
     {kNoId, kButton, kGroupBox, 356, 2, 104, 235, Text(L"扩展功能")},
+    // The line's signals, right of the options group.
+    {IDC_DTR, kButton, kCheckBox, 473, 16, 36, 10, Text(L"DTR")},
+    {IDC_RTS, kButton, kCheckBox, 512, 16, 34, 10, Text(L"RTS")},
+    {kNoId, kStatic, kLabel, 473, 35, 18, 8, Text(L"流控")},
+    {IDC_FLOW_CONTROL, kComboBox, kChild | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 493, 32, 52, 64, kNoText},
+    {IDC_CTS_STATE, kStatic, kLabel, 473, 56, 36, 8, Text(L"CTS \uFF1F")},
+    {IDC_DSR_STATE, kStatic, kLabel, 512, 56, 34, 8, Text(L"DSR \uFF1F")},
+    {IDC_RI_STATE, kStatic, kLabel, 473, 70, 36, 8, Text(L"RI \uFF1F")},
+    {IDC_DCD_STATE, kStatic, kLabel, 512, 70, 34, 8, Text(L"DCD \uFF1F")},
+    {IDC_FRAME_ERRORS, kStatic, kLabel, 473, 134, 72, 8, Text(L"帧错误\uFF1A0")},
+    {IDC_PARITY_ERRORS, kStatic, kLabel, 473, 148, 72, 8, Text(L"校验错误\uFF1A0")},
+    {IDC_OVERRUN_ERRORS, kStatic, kLabel, 473, 162, 72, 8, Text(L"溢出\uFF1A0")},
+    {kNoId, kButton, kGroupBox, 466, 2, 84, 235, Text(L"线路信号")},
     // The line of ports present, below everything else: a SysLink, whose ports are links.
-    {IDC_PRESENT_PORTS, 0, kChild | WS_TABSTOP, 7, 243, 452, 16, Text(L"可用：无"), L"SysLink"},
+    {IDC_PRESENT_PORTS, 0, kChild | WS_TABSTOP, 7, 243, 542, 16, Text(L"可用：无"), L"SysLink"},
 };
 
 const std::vector<ExpectedControl> kAboutBoxControls = {
@@ -151,7 +164,7 @@ TEST(MainDialogTemplate, HasCaptionFontSizeAndFixedFrame)
     // Two em dashes and an ideographic space, exactly as the product shows its name.
     EXPECT_EQ(L"Varnholt\u2014\u2014Lumetra\u30002.0版", dialog.title);
     ExpectSongTiNinePoints(dialog);
-    EXPECT_EQ(466, dialog.cx);
+    EXPECT_EQ(556, dialog.cx);
     EXPECT_EQ(264, dialog.cy);
     EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
                                  DS_MODALFRAME | DS_SETFONT),

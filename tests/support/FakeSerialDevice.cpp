@@ -14,7 +14,7 @@ constexpr DWORD kHangGuardMs = 30000;
 
 FakeSerialDevice::FakeSerialDevice()
     : m_hOpen(INVALID_HANDLE_VALUE), m_nextHandle(0x5E40), m_bRemoved(false), m_dwModemStatus(0),
-      m_dwErrors(0), m_dwMask(0), m_dwHistory(0), m_dcb(), m_timeouts(),
+      m_bDtr(false), m_bRts(false), m_dwErrors(0), m_dwMask(0), m_dwHistory(0), m_dcb(), m_timeouts(),
       m_emptyRead(EmptyRead::CompleteAtOnce), m_bWritesPend(false),
       m_dwBlockingWriteLimit(MAXDWORD), m_dwBlockingWriteTime(0), m_bTxEmptyOnWrite(true),
       m_bWriteTimeoutsHonoured(false)
@@ -47,6 +47,12 @@ void FakeSerialDevice::SetModemStatus(DWORD dwStatus)
 {
     Lock lock(m_mutex);
     m_dwModemStatus = dwStatus;
+}
+
+void FakeSerialDevice::SetCommStateRecord(const DCB& dcb)
+{
+    Lock lock(m_mutex);
+    m_dcb = dcb;
 }
 
 void FakeSerialDevice::SetErrorFlags(DWORD dwErrors)
@@ -234,6 +240,24 @@ COMMTIMEOUTS FakeSerialDevice::Timeouts()
 {
     Lock lock(m_mutex);
     return m_timeouts;
+}
+
+DCB FakeSerialDevice::CommStateRecord()
+{
+    Lock lock(m_mutex);
+    return m_dcb;
+}
+
+bool FakeSerialDevice::DtrOn()
+{
+    Lock lock(m_mutex);
+    return m_bDtr;
+}
+
+bool FakeSerialDevice::RtsOn()
+{
+    Lock lock(m_mutex);
+    return m_bRts;
 }
 
 size_t FakeSerialDevice::PendingWriteCount()
@@ -666,6 +690,24 @@ BOOL FakeSerialDevice::GetCommModemStatus(HANDLE hFile, LPDWORD lpModemStat)
     if (DWORD dwError = FaultFor(Call::GetCommModemStatus, hFile))
         return Fail(lock, dwError);
     *lpModemStat = m_dwModemStatus;
+    return TRUE;
+}
+
+BOOL FakeSerialDevice::EscapeCommFunction(HANDLE hFile, DWORD dwFunc)
+{
+    Lock lock(m_mutex);
+    CallRecord& record = Log(Call::EscapeCommFunction, hFile);
+    record.args[0] = dwFunc;
+    if (DWORD dwError = FaultFor(Call::EscapeCommFunction, hFile))
+        return Fail(lock, dwError);
+    switch (dwFunc)
+    {
+    case SETDTR: m_bDtr = true; break;
+    case CLRDTR: m_bDtr = false; break;
+    case SETRTS: m_bRts = true; break;
+    case CLRRTS: m_bRts = false; break;
+    default: break; // the break and XON/XOFF functions change nothing the fake keeps
+    }
     return TRUE;
 }
 

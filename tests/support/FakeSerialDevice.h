@@ -12,8 +12,8 @@
 
 // A scripted serial device behind the engine's port seam, for deterministic tests.
 //
-// It keeps an input queue, captures output, holds comm state, time-outs, modem lines and error
-// flags, and implements overlapped I/O with Windows semantics: an operation that pends resets
+// It keeps an input queue, captures output, holds comm state, time-outs, modem lines (the DTR and
+// RTS outputs it is told to set, the status inputs it is given) and error flags, and implements overlapped I/O with Windows semantics: an operation that pends resets
 // its OVERLAPPED's event and later completes by setting it; a pending WaitCommEvent completes
 // on an event in its mask, and SetCommMask completes it with an empty mask. Time never passes:
 // a read that would wait for its time-out completes at once with what is there (or stays
@@ -28,7 +28,7 @@ public:
         CreateFileW, SetupComm, GetCommTimeouts, SetCommTimeouts, GetCommState, SetCommState,
         PurgeComm, ClearCommError, ReadFile, WriteFile, GetOverlappedResult, GetLastError,
         WaitCommEvent, SetCommMask, GetCommModemStatus, ClearCommBreak, FlushFileBuffers,
-        CloseHandle, CancelIoEx
+        CloseHandle, CancelIoEx, EscapeCommFunction
     };
 
     struct CallRecord
@@ -53,6 +53,7 @@ public:
     // Script.
     void PushInput(const std::string& bytes);
     void SetModemStatus(DWORD dwStatus);
+    void SetCommStateRecord(const DCB& dcb);        // what GetCommState reports from now on
     void SetErrorFlags(DWORD dwErrors);
     void RaiseEvents(DWORD dwEvents);
     void FailCall(Call call, DWORD dwError, int times = -1); // -1: every call from now on
@@ -87,6 +88,9 @@ public:
     bool IsOpen();
     DWORD CommMask();
     COMMTIMEOUTS Timeouts();
+    DCB CommStateRecord();                          // as the last SetCommState left it
+    bool DtrOn();                                   // as EscapeCommFunction last set them
+    bool RtsOn();
     size_t PendingWriteCount();
     size_t InputSize();
 
@@ -111,6 +115,7 @@ public:
     BOOL WaitCommEvent(HANDLE hFile, LPDWORD lpEvtMask, LPOVERLAPPED lpOverlapped) override;
     BOOL SetCommMask(HANDLE hFile, DWORD dwEvtMask) override;
     BOOL GetCommModemStatus(HANDLE hFile, LPDWORD lpModemStat) override;
+    BOOL EscapeCommFunction(HANDLE hFile, DWORD dwFunc) override;
     BOOL ClearCommBreak(HANDLE hFile) override;
     BOOL FlushFileBuffers(HANDLE hFile) override;
     BOOL CloseHandle(HANDLE hObject) override;
@@ -159,6 +164,8 @@ private:
     std::deque<BYTE> m_input;
     std::string m_output;
     DWORD m_dwModemStatus;
+    bool m_bDtr;
+    bool m_bRts;
     DWORD m_dwErrors;
     DWORD m_dwMask;
     DWORD m_dwHistory;

@@ -91,12 +91,22 @@ TEST_F(MainWindowStartup, OtherControlsShowTheMembersFirstValues)
     EXPECT_EQ(host.Item(IDC_PORT_LIST), host.Focus()) << "the first tab stop should have the focus";
 }
 
-TEST_F(MainWindowStartup, OptionsStartOffWithTheCountersAtZeroInAWindowThatFitsA1024By768Screen)
+TEST_F(MainWindowStartup, OptionsStartOffAndLineSignalsUnknownInAWindowThatFitsA1024By768Screen)
 {
     for (int nID : { IDC_HEX_DISPLAY, IDC_TIMESTAMPS, IDC_HEX_SEND, IDC_SEND_NEW_LINE, IDC_LOG_TO_FILE })
         EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED), host.CheckState(nID)) << "check box " << nID;
     EXPECT_EQ(L"接收：0", host.Text(IDC_RECEIVE_COUNT));
     EXPECT_EQ(L"发送：0", host.Text(IDC_SEND_COUNT));
+    // The line's signals: DTR and RTS as a port usually opens, flow control left to the port,
+    // status unknown without a port, no line errors.
+    for (int nID : { IDC_DTR, IDC_RTS })
+        EXPECT_EQ(static_cast<UINT>(BST_CHECKED), host.CheckState(nID)) << "check box " << nID;
+    EXPECT_EQ((std::vector<std::wstring>{ L"不变", L"无", L"RTS/CTS", L"XON/XOFF" }), host.ComboItems(IDC_FLOW_CONTROL));
+    EXPECT_EQ(0, host.ComboSelection(IDC_FLOW_CONTROL));
+    EXPECT_EQ((std::vector<std::wstring>{ L"CTS ？", L"DSR ？", L"RI ？", L"DCD ？", L"帧错误：0", L"校验错误：0", L"溢出：0" }),
+              (std::vector<std::wstring>{ host.Text(IDC_CTS_STATE), host.Text(IDC_DSR_STATE), host.Text(IDC_RI_STATE),
+                                          host.Text(IDC_DCD_STATE), host.Text(IDC_FRAME_ERRORS),
+                                          host.Text(IDC_PARITY_ERRORS), host.Text(IDC_OVERRUN_ERRORS) }));
     RECT rect = {};
     ASSERT_TRUE(::GetWindowRect(host.Window(), &rect));
     EXPECT_LE(rect.right - rect.left, 1024);

@@ -210,6 +210,19 @@ void TerminalTest::SetLineState(int nCom, DWORD nBaud, BYTE nStopBits)
     ::CloseHandle(hPort);
 }
 
+void TerminalTest::SetXonXoff(int nCom, BOOL bOn)
+{
+    HANDLE hPort = OpenSecondHandle(nCom);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hPort) << "second handle to COM" << nCom;
+    DCB dcb = {};
+    dcb.DCBlength = sizeof dcb;
+    EXPECT_TRUE(::GetCommState(hPort, &dcb));
+    dcb.fOutX = bOn;
+    dcb.fInX = bOn;
+    EXPECT_TRUE(::SetCommState(hPort, &dcb));
+    ::CloseHandle(hPort);
+}
+
 int TerminalTest::VisibleBoxCount() const
 {
     return static_cast<int>(OwnedBoxes(m_pHost->Window()).size());

@@ -34,10 +34,14 @@ public:
 };
 
 // The main window with the receive formatter and pacer opened up, the announcements it gets
-// recorded, and the save dialog of "记录到文件" answered by the test.
+// recorded, and the save dialog of "记录到文件" answered by the test; on the system's ports unless
+// given others.
 class TerminalDlg : public LumetraDlgProbe {
 public:
-    TerminalDlg() : LumetraDlgProbe(nullptr, TestLogFiles::Instance()) {}
+    explicit TerminalDlg(ISerialPortApi& ports = SystemSerialPortApi::Instance())
+        : LumetraDlgProbe(nullptr, TestLogFiles::Instance(), ports)
+    {
+    }
     using CLumetraDlg::m_receiveFormatter;
     using CLumetraDlg::m_receivePacer;
 
@@ -94,6 +98,7 @@ protected:
     // The line settings of a COM port's program end, read through a second handle.
     DCB LineState(int nCom);
     void SetLineState(int nCom, DWORD nBaud, BYTE nStopBits);
+    void SetXonXoff(int nCom, BOOL bOn);
 
     // Message and other boxes the dialog shows right now.
     int VisibleBoxCount() const;
