@@ -49,6 +49,12 @@
 #define IDC_FRAME_ERRORS        1107
 #define IDC_PARITY_ERRORS       1108
 #define IDC_OVERRUN_ERRORS      1109
+// The sending side's options, in the same group, in their tab order.
+#define IDC_CHECK_LIST          1300
+#define IDC_SHOW_SENT           1301
+#define IDC_SEND_FILE           1302
+#define IDC_SAVE_RECEIVE        1303
+#define IDC_SEND_FILE_PROGRESS  1304
 // The line of ports present, below everything else.
 #define IDC_PRESENT_PORTS       1200
 

@@ -54,6 +54,8 @@ BEGIN_MESSAGE_MAP(CLumetraDlg, CDialog)
     ON_MESSAGE(CSerialLink::CNM_RING, &CLumetraDlg::OnCommRing)
     ON_MESSAGE(CSerialLink::CNM_RLSD, &CLumetraDlg::OnCommRlsd)
     ON_MESSAGE(CSerialLink::CNM_ERROR, &CLumetraDlg::OnCommError)
+    ON_BN_CLICKED(IDC_SEND_FILE, &CLumetraDlg::OnBnClickedSendFile)
+    ON_BN_CLICKED(IDC_SAVE_RECEIVE, &CLumetraDlg::OnBnClickedSaveReceive)
     ON_CBN_DROPDOWN(IDC_PORT_LIST, &CLumetraDlg::OnCbnDropdownPort)
     ON_WM_DEVICECHANGE()
     ON_NOTIFY(NM_CLICK, IDC_PRESENT_PORTS, &CLumetraDlg::OnNMClickPresentPorts)
@@ -77,6 +79,8 @@ CLumetraDlg::CLumetraDlg(CWnd* pParent, LogFileApi& logFiles, ISerialPortApi& po
       m_bHexSend(FALSE),
       m_bSendNewLine(FALSE),
       m_bLogToFile(FALSE),
+      m_nCheck(0),
+      m_bShowSent(FALSE),
       m_sessionLog(logFiles)
 {
     m_hIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
@@ -111,6 +115,9 @@ void CLumetraDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Check(pDX, IDC_HEX_SEND, m_bHexSend);
     DDX_Check(pDX, IDC_SEND_NEW_LINE, m_bSendNewLine);
     DDX_Check(pDX, IDC_LOG_TO_FILE, m_bLogToFile);
+    DDX_Control(pDX, IDC_CHECK_LIST, m_cbCheck);
+    DDX_CBIndex(pDX, IDC_CHECK_LIST, m_nCheck);
+    DDX_Check(pDX, IDC_SHOW_SENT, m_bShowSent);
     DDX_Text(pDX, IDC_PACKET_GAP_EDIT, m_nPacketGap);
     DDX_Control(pDX, IDC_FLOW_CONTROL, m_cbFlowControl);
 }
@@ -178,6 +185,7 @@ BOOL CLumetraDlg::OnInitDialog()
     FillList(m_cbFlowControl, { L"不变", L"无", L"RTS/CTS", L"XON/XOFF" }, kFlowUnchanged);
     ShowOutputLine(m_dtrLine, IDC_DTR);
     ShowOutputLine(m_rtsLine, IDC_RTS);
+    FillList(m_cbCheck, { L"无", L"Modbus CRC16", L"CRC16 CCITT", L"累加和", L"异或" }, 0);
     ShowPresentPorts();
     // The members start as the lists show. Otherwise a handler that writes the members back
     // before any exchange has read them ("清空接受区" clicked first) would select "5位" (data-bits

@@ -4,9 +4,10 @@
 // its own: everything on the port goes through m_Comm, whose notifications arrive as messages.
 // It wires two roads, each without a window of its own: ui/receive/ (bytes read -> text for the
 // area, the session log) and ui/send/ (send text -> bytes). The options group (hex, time stamps,
-// line ending, counters, session log) is wired in LumetraDlgOptions.cpp; the group of the line's
-// own signals (DTR, RTS, flow control, status lines, line errors: ui/signals/) in
-// LumetraDlgSignals.cpp; the line of ports present (ui/ports/) in LumetraDlgPorts.cpp.
+// line ending, counters, session log) is wired in LumetraDlgOptions.cpp, its two file buttons
+// ("发送文件", "保存接收区") in LumetraDlgFiles.cpp; the group of the line's own signals (DTR, RTS,
+// flow control, status lines, line errors: ui/signals/) in LumetraDlgSignals.cpp; the line of
+// ports present (ui/ports/) in LumetraDlgPorts.cpp.
 #pragma once
 
 #include <string>
@@ -22,6 +23,7 @@
 #include "ui/signals/LineErrorCounts.h"
 #include "ui/signals/ModemStatusLines.h"
 #include "ui/signals/OutputLine.h"
+#include "ui/send/FileSender.h"
 
 class CLumetraDlg : public CDialog {
 public:
@@ -44,6 +46,8 @@ public:
     // While the port or the session log is open: the counters and the log's health are looked at
     // once per refresh interval, whether or not received text brings a refresh.
     static constexpr UINT_PTR OPTIONS_TIMER = 3;
+    // While "发送文件" sends: each tick hands the port its next pieces (see CFileSender).
+    static constexpr UINT_PTR SEND_FILE_TIMER = 4;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -70,6 +74,8 @@ protected:
     afx_msg LRESULT OnCommRing(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnCommRlsd(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnCommError(WPARAM wParam, LPARAM lParam);
+    afx_msg void OnBnClickedSendFile();
+    afx_msg void OnBnClickedSaveReceive();
     afx_msg void OnCbnDropdownPort();
     afx_msg BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData);
     afx_msg void OnNMClickPresentPorts(NMHDR* pNMHDR, LRESULT* pResult);
@@ -78,6 +84,13 @@ protected:
     // Asks where "记录到文件" writes, with the system's save dialog; false when cancelled.
     // Virtual so that tests answer it without a dialog.
     virtual bool AskLogFilePath(CString& strPath);
+    // Which file "发送文件" sends (the open dialog) and where "保存接收区" writes (the save dialog,
+    // a dated name suggested, overwriting asked); false when cancelled. Virtual for the same reason.
+    virtual bool AskSendFilePath(CString& strPath);
+    virtual bool AskSaveReceivePath(CString& strPath);
+    // The system's save dialog for a new file: a dated name with the extension suggested,
+    // overwriting asked; false when cancelled.
+    bool AskNewFilePath(LPCWSTR pszExtension, LPCWSTR pszFilter, CString& strPath);
 
     void ConfigurePort();
     // Reads the controls and shows the held text; ShowHeldReceiveText does the latter alone.
@@ -94,6 +107,12 @@ protected:
 
     // Takes every byte the port object has staged (see LumetraDlgReceive.cpp).
     void TakeStagedBytes();
+    // Text has joined what is held: true when it is to be shown now; otherwise the refresh timer
+    // is set to show it (see CReceivePacer).
+    bool HeldTextDueNow();
+    // "显示发送": the bytes a send handed to the port join the receive area's text, after every
+    // byte received before them.
+    void ShowSentBytes(const std::string& bytes);
     // Whether the receive text ends inside a line (not empty, not after an LF).
     bool AreaEndsInsideLine() const;
     // The receive road's step beyond the area (LumetraDlgOptions.cpp). Every chunk read, shown
@@ -111,9 +130,15 @@ protected:
     // The bytes a send puts on the port; false when the text cannot be sent, after telling the
     // user once (and ending cyclic sending, whose next ticks would only repeat the message).
     bool ComposeSend(std::string& bytes);
-    // Hands the bytes to the port and counts them.
+    // Hands the bytes to the port, counts them and shows them with "显示发送".
     void WriteSendBytes(const std::string& bytes);
     void ShowCounters();
+    // "发送文件" (LumetraDlgFiles.cpp): a tick's pieces; the end of a send, stopped or done; and
+    // the progress figure, shown with the counters.
+    void PumpFileSend();
+    void StopFileSend();
+    void EndFileSend();
+    void ShowFileProgress();
     void StopSessionLog();
     // Asks the system which ports are present and shows them in the line below the window.
     void ShowPresentPorts();
@@ -158,6 +183,9 @@ protected:
     BOOL m_bHexSend;
     BOOL m_bSendNewLine;
     BOOL m_bLogToFile;      // follows m_sessionLog.IsOpen() whenever a handler returns
+    CComboBox m_cbCheck;    // "校验": the list of check values, in the order of SendCheck
+    int m_nCheck;           // its selection, a SendCheck
+    BOOL m_bShowSent;       // "显示发送"
 
     // The group of the line's signals. The flow-control list is read from the control at connect,
     // as the port list is; the DTR and RTS boxes show what m_dtrLine and m_rtsLine hold.
@@ -180,6 +208,9 @@ protected:
     ULONGLONG m_nSentCount = 0;       // bytes handed to the port
     ULONGLONG m_nShownReceived = 0;   // what the two counters show
     ULONGLONG m_nShownSent = 0;
+    CFileSender m_fileSender;
+    ULONGLONG m_nShownFileSent = ~0ULL;   // what the progress figure shows (none yet)
+    ULONGLONG m_nShownFileSize = ~0ULL;
     // The markup the line of ports present shows, so an unchanged list is not set again.
     std::wstring m_presentPortsMarkup;
     // Set while ReadControls runs (see there), and whether its last exchange was refused.

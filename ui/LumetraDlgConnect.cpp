@@ -26,6 +26,7 @@ void CLumetraDlg::OnBnClickedConnect()
     const int nPort = m_cbPort.GetCurSel() + 1;   // the list holds "COM1".."COM255" in order
 
     if (m_Comm.IsOpen()) {
+        StopFileSend();
         m_Comm.Close(CSerialLink::STOP_WAIT);
         TakeStagedBytes();       // what was read before the line closed
         ShowHeldReceiveText();

@@ -1,7 +1,7 @@
-// The options group: hex display and time stamps (CReceiveFormatter), hex send and the line
-// ending (ComposeSendBytes), the byte counters (and beside them the line-error counters), and
-// "记录到文件" (CSessionLog). The window only
-// wires them into the receive and send roads; each keeps its logic in its own class.
+// The options group: hex display and time stamps (CReceiveFormatter), hex send, the check value
+// and the line ending (ComposeSendBytes), the byte counters (and beside them the line-error
+// counters), and "记录到文件" (CSessionLog). The window only wires them into the receive and send
+// roads; each keeps its logic in its own class.
 #include "ui/LumetraDlg.h"
 
 #include <string>
@@ -15,6 +15,13 @@ const wchar_t kLogFileFilter[] = L"记录文件 (*.log)|*.log|所有文件 (*.*)
 CString CounterText(LPCWSTR pszLabel, ULONGLONG nCount)
 {
     return CString(pszLabel) + std::to_wstring(nCount).c_str();
+}
+
+// The list holds the checks in SendCheck's order; no selection is none.
+SendCheck SendCheckFromList(int nIndex)
+{
+    const bool bListed = nIndex > 0 && nIndex <= static_cast<int>(SendCheck::Xor8);
+    return bListed ? static_cast<SendCheck>(nIndex) : SendCheck::None;
 }
 
 // pszFormat takes the file's path, then the system's reason.
@@ -86,6 +93,7 @@ bool CLumetraDlg::ComposeSend(std::string& bytes)
     SendOptions options;
     options.bHex = m_bHexSend != FALSE;
     options.bLineEnding = m_bSendNewLine != FALSE;
+    options.check = SendCheckFromList(m_nCheck);
     SendHexError error;
     if (ComposeSendBytes(m_strSend, options, bytes, error))
         return true;
@@ -113,8 +121,11 @@ void CLumetraDlg::WriteSendBytes(const std::string& bytes)
 {
     const DWORD nBefore = m_Comm.BytesWritten();
     m_Comm.Write(bytes.data(), static_cast<DWORD>(bytes.size()));
-    m_nSentCount += m_Comm.BytesWritten() - nBefore;   // unsigned: right across the wrap at 4 GiB
+    const DWORD nTaken = m_Comm.BytesWritten() - nBefore;   // unsigned: right across the wrap at 4 GiB
+    m_nSentCount += nTaken;
     ShowCounters();
+    if (nTaken != 0)
+        ShowSentBytes(bytes);
 }
 
 void CLumetraDlg::ShowCounters()
@@ -133,6 +144,7 @@ void CLumetraDlg::ShowCounters()
         SetDlgItemText(IDC_OVERRUN_ERRORS, CounterText(L"溢出：", m_lineErrors.nOverrun));
         m_shownLineErrors = m_lineErrors;
     }
+    ShowFileProgress();
 }
 
 void CLumetraDlg::OnBnClickedClearCounts()
@@ -176,13 +188,5 @@ void CLumetraDlg::StopSessionLog()
 
 bool CLumetraDlg::AskLogFilePath(CString& strPath)
 {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    CFileDialog dlg(FALSE, L"log", SuggestLogFileName(now).c_str(),
-                    OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR,
-                    kLogFileFilter, this);
-    if (dlg.DoModal() != IDOK)
-        return false;
-    strPath = dlg.GetPathName();
-    return true;
+    return AskNewFilePath(L"log", kLogFileFilter, strPath);
 }

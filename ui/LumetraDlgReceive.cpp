@@ -59,15 +59,39 @@ LRESULT CLumetraDlg::OnCommReceive(WPARAM wParam, LPARAM /*lParam*/)
         m_receivePacer.Dropped();
         return 1;
     }
+    if (HeldTextDueNow())
+        RefreshReceiveArea();
+    return 1;
+}
+
+bool CLumetraDlg::HeldTextDueNow()
+{
     const bool bRefreshDue = m_receivePacer.IsHolding();   // its timer is already set
     const DWORD nWaitMs = m_receivePacer.TextRead(::GetTickCount());
     // While a validation message is up, the refresh timer waits for it to go (see OnTimer). A
     // refresh that came due sooner (the text held is full) replaces the one already set.
     if (nWaitMs == 0 && !m_bReadingControls)
-        RefreshReceiveArea();
-    else if (!bRefreshDue || m_receivePacer.IsFull())
+        return true;
+    if (!bRefreshDue || m_receivePacer.IsFull())
         SetTimer(RECEIVE_REFRESH_TIMER, nWaitMs == 0 ? CReceivePacer::kIntervalMs : nWaitMs);
-    return 1;
+    return false;
+}
+
+// Called with the controls just read by the send. Sent bytes are not received bytes: they reach
+// neither the receive counter nor the session log, only the area's text. Paused, the area stays
+// as it is and the send is not shown.
+void CLumetraDlg::ShowSentBytes(const std::string& bytes)
+{
+    if (!m_bShowSent || m_bPauseDisplay)
+        return;
+    TakeStagedBytes();   // received before the send, so shown before it
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    std::wstring text;
+    m_receiveFormatter.FormatSent(bytes, LocalMilliseconds(now), text);
+    m_receiveHeld.Add(std::move(text), 0, m_bHexDisplay != FALSE);
+    if (HeldTextDueNow())
+        ShowHeldReceiveText();
 }
 
 // Every byte the port object has staged, with the time it arrived: counted and logged exactly

@@ -63,6 +63,11 @@ void CLumetraDlg::OnTimer(UINT_PTR nIDEvent)
             RefreshReceiveArea();
         return;
     }
+    // Sending a file exchanges nothing, so its ticks go on while a validation message is up.
+    if (nIDEvent == SEND_FILE_TIMER) {
+        PumpFileSend();
+        return;
+    }
     if (nIDEvent == OPTIONS_TIMER) {
         if (!m_bReadingControls)
             RefreshOptions();

@@ -22,6 +22,9 @@ public:
     static constexpr int kLogToFile = IDC_LOG_TO_FILE;
     static constexpr int kCyclicSend = IDC_CYCLIC_SEND;
     static constexpr int kInterval = IDC_INTERVAL_EDIT;
+    static constexpr int kSendFile = IDC_SEND_FILE;
+    static constexpr int kSendCount = IDC_SEND_COUNT;
+    static constexpr int kSendFileProgress = IDC_SEND_FILE_PROGRESS;
     static constexpr int kMainDialogTemplate = IDD_LUMETRA_DIALOG;
 
     // The main window once it is shown, waiting up to timeoutMs; null when it did not appear.

@@ -3,7 +3,8 @@
 //   lumetra-probe pattern <file> <bytes> [<offset>]
 //                                                 writes devsim's stream pattern (printable lines)
 //                                                 from byte <offset> (default 0) on
-//   lumetra-probe connect                         waits for the window, checks COM1, clicks 连接
+//   lumetra-probe connect [<baud>]                waits for the window, checks COM1, types the
+//                                                 rate when given, clicks 连接
 //   lumetra-probe click-clear <wait s>            posts a click on 清空接受区 and times until the area
 //                                                 is empty: how long a click waits (none: not within
 //                                                 the wait)
@@ -27,6 +28,12 @@
 //                                                 types a text of <bytes> letters and the interval,
 //                                                 and ticks 指令循环发送
 //   lumetra-probe untick                          unticks 指令循环发送
+//   lumetra-probe send-file <file> <wait s>       clicks 发送文件, answers the open dialog with the
+//                                                 file and times until the button reads 发送文件
+//                                                 again (at most <wait s>), sending WM_NULL every
+//                                                 50 ms meanwhile; 0 s: returns once it is sending
+//   lumetra-probe stop-send-file                  clicks 停止发送 and times until the button reads
+//                                                 发送文件; prints 发送's count
 #include "DisplayLimit.h"
 #include "FileBytes.h"
 #include "LumetraWindow.h"
@@ -35,6 +42,7 @@
 #include "Stopwatch.h"
 #include "UnbrokenReceive.h"
 #include "framework/DecimalDigits.h"
+#include "tests/support/ResponsivenessProbe.h"
 #include "tools/devsim/StreamPattern.h"
 
 #include <windows.h>
@@ -79,7 +87,6 @@ int Pattern(const std::wstring& file, unsigned long nBytes, unsigned long long o
     return WriteFileBytes(file, devsim::StreamPattern(offset, nBytes)) ? 0 : Fail("cannot write the stream file");
 }
 
-// baud: typed into the baud-rate box first when not empty.
 int Connect(const std::wstring& baud)
 {
     HWND hDlg = nullptr;
@@ -239,6 +246,79 @@ int Untick()
     return 0;
 }
 
+const wchar_t kSendFileCaption[] = L"发送文件";
+
+// Waits until the button reads `caption`, at most waitMs; false on an error box or the time limit.
+bool WaitForSendFileCaption(const LumetraWindow& window, const wchar_t* pszCaption, DWORD waitMs)
+{
+    const Stopwatch clock;
+    while (clock.ElapsedMs() < waitMs) {
+        const std::wstring error = window.ErrorBoxText();
+        if (!error.empty()) {
+            std::fprintf(stderr, "lumetra-probe: Lumetra says \"%s\"\n", Narrow(error).c_str());
+            return false;
+        }
+        if (window.ControlText(LumetraWindow::kSendFile, kAnswerMs) == pszCaption)
+            return true;
+        ::Sleep(20);
+    }
+    return false;
+}
+
+void PrintSendFigures(const LumetraWindow& window)
+{
+    std::printf("sent_count=%s\nprogress=%s\n", Narrow(window.ControlText(LumetraWindow::kSendCount, kAnswerMs)).c_str(),
+                Narrow(window.ControlText(LumetraWindow::kSendFileProgress, kAnswerMs)).c_str());
+}
+
+int SendFile(const std::wstring& file, DWORD waitMs)
+{
+    HWND hDlg = nullptr;
+    if (!FindWindowOrSay(hDlg))
+        return 1;
+    const LumetraWindow window(hDlg);
+    window.Click(LumetraWindow::kSendFile);
+    const Stopwatch dialogClock;
+    HWND hFileDialog = nullptr;
+    while (dialogClock.ElapsedMs() < kAnswerMs && (hFileDialog = window.FileDialog()) == nullptr)
+        ::Sleep(20);
+    if (hFileDialog == nullptr)
+        return Fail("no open dialog within 10 s of clicking 发送文件");
+    LumetraWindow::AnswerFileDialog(hFileDialog, file, kAnswerMs);
+    // The figure appears when the file is open (a fresh window shows none before).
+    const Stopwatch clock;
+    while (window.ControlText(LumetraWindow::kSendFileProgress, kAnswerMs).empty()) {
+        if (clock.ElapsedMs() > kAnswerMs || !window.ErrorBoxText().empty())
+            return Fail("the file did not start to go within 10 s");
+        ::Sleep(5);
+    }
+    if (waitMs == 0)
+        return 0;
+    testsupport::ResponsivenessProbe pings(hDlg, 50, 10000);
+    const bool bDone = WaitForSendFileCaption(window, kSendFileCaption, waitMs);
+    const double elapsedMs = clock.ElapsedMs();
+    pings.Stop();
+    std::printf("done=%d\nsend_ms=%.0f\nping_worst_ms=%.1f\nping_mean_ms=%.1f\npings=%d\n", bDone ? 1 : 0,
+                elapsedMs, pings.WorstMs(), pings.MeanMs(), pings.Samples());
+    PrintSendFigures(window);
+    return bDone ? 0 : 1;
+}
+
+int StopSendFile()
+{
+    HWND hDlg = nullptr;
+    if (!FindWindowOrSay(hDlg))
+        return 1;
+    const LumetraWindow window(hDlg);
+    window.Click(LumetraWindow::kSendFile);
+    const Stopwatch clock;
+    if (!WaitForSendFileCaption(window, kSendFileCaption, kAnswerMs))
+        return Fail("停止发送 did not turn back into 发送文件 within 10 s");
+    std::printf("stop_ms=%.0f\n", clock.ElapsedMs());
+    PrintSendFigures(window);
+    return 0;
+}
+
 // A byte count, a stream offset or a number of seconds from the command line; 0 when the text is
 // not a whole decimal number.
 unsigned long NumberArgument(const wchar_t* text)
@@ -252,7 +332,7 @@ int Usage()
     std::fprintf(stderr, "usage: lumetra-probe pattern <file> <bytes> [<offset>] | connect [<baud>] | click-clear <wait s>"
                          " | receive[-hex] <stream file> <offset> <go file> <poll ms> [<file> <copy at a quarter> <copy at the end>]"
                          " | display-limit <Lumetra.exe> <stream file> | tick <control id> <0|1> | log-to-file <file>"
-                         " | cyclic-send <bytes> <interval ms> | untick\n");
+                         " | cyclic-send <bytes> <interval ms> | untick | send-file <file> <wait s> | stop-send-file\n");
     return 2;
 }
 
@@ -285,5 +365,9 @@ int wmain(int argc, wchar_t** argv)
         return WatchReceive(argc, argv);
     if (command == L"untick" && argc == 2)
         return Untick();
+    if (command == L"send-file" && argc == 4)
+        return SendFile(argv[2], 1000 * NumberArgument(argv[3]));
+    if (command == L"stop-send-file" && argc == 2)
+        return StopSendFile();
     return Usage();
 }

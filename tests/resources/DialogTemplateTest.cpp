@@ -91,6 +91,13 @@ const std::vector<ExpectedControl> kMainDialogControls = {
     {IDC_RECEIVE_COUNT, kStatic, kLabel, 363, 134, 90, 8, Text(L"接收\uFF1A0")},
     {IDC_SEND_COUNT, kStatic, kLabel, 363, 148, 90, 8, Text(L"发送\uFF1A0")},
     {IDC_CLEAR_COUNTS, kButton, kPushButton, 383, 164, 50, 14, Text(L"计数清零")},
+    // The sending side's options, below the counters in the same group.
+    {kNoId, kStatic, kLabel, 363, 184, 18, 8, Text(L"校验")},
+    {IDC_CHECK_LIST, kComboBox, kChild | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 383, 182, 70, 80, kNoText},
+    {IDC_SHOW_SENT, kButton, kCheckBox, 363, 198, 90, 10, Text(L"显示发送")},
+    {IDC_SEND_FILE, kButton, kPushButton, 362, 210, 45, 14, Text(L"发送文件")},
+    {IDC_SAVE_RECEIVE, kButton, kPushButton, 410, 210, 46, 14, Text(L"保存接收区")},
+    {IDC_SEND_FILE_PROGRESS, kStatic, kLabel, 363, 226, 95, 8, kNoText},
     {kNoId, kButton, kGroupBox, 356, 2, 104, 235, Text(L"扩展功能")},
     // The line's signals, right of the options group.
     {IDC_DTR, kButton, kCheckBox, 473, 16, 36, 10, Text(L"DTR")},

@@ -45,6 +45,33 @@ void CReceiveFormatter::Format(const BYTE* pBytes, DWORD nCount, ULONGLONG nRead
     }
 }
 
+void CReceiveFormatter::FormatSent(const std::string& bytes, ULONGLONG nSendTime, std::wstring& text)
+{
+    const std::string held = m_decoder.Pending();
+    m_decoder.Reset();
+    FormatHex(reinterpret_cast<const BYTE*>(held.data()), static_cast<DWORD>(held.size()), m_nPendingRead, false, text);
+
+    if (m_bLineOpen)
+        text += L"\r\n";
+    if (m_bTimestamps)
+        AppendTimestamp(text, nSendTime);
+    text += L"[发] ";
+    const BYTE* pBytes = reinterpret_cast<const BYTE*>(bytes.data());
+    if (m_bHex) {
+        AppendHexText(text, pBytes, static_cast<DWORD>(bytes.size()));
+    } else {
+        // A decoder of the same code page with nothing pending: the send's characters are its own.
+        CReceiveTextDecoder decoder = m_decoder;
+        text += decoder.Decode(pBytes, static_cast<DWORD>(bytes.size()));
+        AppendHexText(text, reinterpret_cast<const BYTE*>(decoder.Pending().data()),
+                      static_cast<DWORD>(decoder.Pending().size()));
+    }
+    if (text.back() != L'\n')
+        text += L"\r\n";
+    m_bLineOpen = false;
+    m_bLineBegins = true;
+}
+
 void CReceiveFormatter::FormatText(const BYTE* pBytes, DWORD nCount, ULONGLONG nReadTime,
                                    std::wstring& text)
 {

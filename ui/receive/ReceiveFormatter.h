@@ -16,6 +16,7 @@
 //   while they are on, and after Interrupt; a CR LF goes before it when the text shown so far
 //   ends inside a line.
 // - With both options off the text is exactly the decoder's.
+// - FormatSent puts a send's bytes ("显示发送") on a row of their own among the received text.
 // Pure: times come in as LocalMilliseconds values, so every case is a table.
 #pragma once
 
@@ -42,6 +43,12 @@ public:
     // Appends to `text` what the chunk shows. nReadTime: when its bytes were read from the port,
     // in LocalMilliseconds; nQuietBefore: how long the line was quiet before them, milliseconds.
     void Format(const BYTE* pBytes, DWORD nCount, ULONGLONG nReadTime, ULONGLONG nQuietBefore, std::wstring& text);
+    // The bytes of a send, as handed to the port at nSendTime: "[发] " and the bytes in the
+    // current mode (text of the code page, its bytes that make no whole character in hex; or hex),
+    // stamped when stamps are on, on a row of its own ended by CR LF. The received line before it
+    // ends first: a part character waiting in the decoder is shown there, in hex, so that it
+    // pairs with no byte received after the send. The next received byte begins a line.
+    void FormatSent(const std::string& bytes, ULONGLONG nSendTime, std::wstring& text);
     // Text given was not shown after all (display paused, the area emptied, the line closed):
     // a part character waiting is dropped with it, and the next byte shown begins a line after
     // what the area really ends with, inside a line or not (empty, or after an LF).

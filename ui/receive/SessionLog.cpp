@@ -184,10 +184,10 @@ std::wstring SystemErrorText(DWORD dwError)
     return std::wstring(szText, nLength);
 }
 
-std::wstring SuggestLogFileName(const SYSTEMTIME& localTime)
+std::wstring SuggestDatedFileName(const SYSTEMTIME& localTime, LPCWSTR pszExtension)
 {
     wchar_t szName[64];
-    std::swprintf(szName, 64, L"Lumetra_%04u%02u%02u_%02u%02u%02u.log", localTime.wYear,
+    std::swprintf(szName, 64, L"Lumetra_%04u%02u%02u_%02u%02u%02u.", localTime.wYear,
                   localTime.wMonth, localTime.wDay, localTime.wHour, localTime.wMinute, localTime.wSecond);
-    return szName;
+    return szName + std::wstring(pszExtension);
 }

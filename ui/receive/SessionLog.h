@@ -55,5 +55,6 @@ private:
 // The system's message for an error code, without the line break it ends with.
 std::wstring SystemErrorText(DWORD dwError);
 
-// A file name to offer for a new log: "Lumetra_YYYYMMDD_HHMMSS.log" of the given local time.
-std::wstring SuggestLogFileName(const SYSTEMTIME& localTime);
+// A file name to offer for a new file: "Lumetra_YYYYMMDD_HHMMSS.<extension>" of the given local
+// time (a log, a saved receive area).
+std::wstring SuggestDatedFileName(const SYSTEMTIME& localTime, LPCWSTR pszExtension);

@@ -10,6 +10,7 @@ bool ComposeSendBytes(LPCWSTR pszText, const SendOptions& options, std::string& 
         composed = EncodeSendText(pszText, nCodePage);
     else if (!ParseSendHex(pszText, composed, error))
         return false;
+    composed += SendCheckValue(options.check, composed);
     if (options.bLineEnding)
         composed += kSendLineEnding;
     bytes.swap(composed);

@@ -58,11 +58,11 @@ TEST(ReceiveTimestamp, StampShowsTheTimeOfDayToTheMillisecond)
 }
 
 // One step of a stream: a chunk read at a time (milliseconds after 11:22:33.000), shown at once
-// or held for a later refresh, or an option switch, or a drop or clear.
+// or held for a later refresh, or an option switch, or a drop or clear, or a send shown.
 struct Step {
-    enum Kind { Chunk, HeldChunk, Hex, Stamps, Gap, Drop, Clear } kind;
+    enum Kind { Chunk, HeldChunk, Hex, Stamps, Gap, Drop, Clear, SentBytes } kind;
     std::string bytes;
-    ULONGLONG nAt;   // chunks: read time; Gap: the gap; Hex and Stamps: 1 on, 0 off
+    ULONGLONG nAt;   // chunks: read time; sends: send time; Gap: the gap; Hex and Stamps: 1 on, 0 off
     // Chunks: the line was quiet since the chunk before (false: it kept bringing bytes).
     bool bQuietSincePrevious = true;
 };
@@ -77,6 +77,7 @@ Step Gap(ULONGLONG nGap) { return { Step::Gap, "", nGap }; }
 // Display paused or the line closed: text held since the last chunk shown is dropped.
 Step Drop() { return { Step::Drop, "", 0 }; }
 Step Cleared() { return { Step::Clear, "", 0 }; }
+Step Sent(const std::string& bytes, ULONGLONG nAt) { return { Step::SentBytes, bytes, nAt }; }
 
 // The receive area's text after the steps, as the window drives the formatter: a chunk read
 // shows what was held before it too; a drop or clear tells where the area really ends.
@@ -105,6 +106,7 @@ std::wstring Shown(UINT nCodePage, const std::vector<Step>& steps)
         case Step::Gap: formatter.SetPacketGap(static_cast<DWORD>(step.nAt)); break;
         case Step::Drop: held.clear(); formatter.Interrupt(endsInsideLine()); break;
         case Step::Clear: held.clear(); shown.clear(); formatter.Interrupt(false); break;
+        case Step::SentBytes: formatter.FormatSent(step.bytes, nBase + step.nAt, held); break;
         }
     }
     return shown + held;
@@ -160,6 +162,20 @@ TEST(ReceiveFormatter, StreamsWithOptionSwitchesShowEveryByteOnce)
           L"[11:22:33.000] abc\n[11:22:33.900] f\n" },
         { "cleared: the next byte begins the first line", kGbk,
           { StampsOn(), Read("ab", 0), Cleared(), Read("cd", 5) }, L"[11:22:33.005] cd" },
+        { "a send shown: a row of its own between received lines, in text", kGbk,
+          { Read("ab", 0), Sent("AT\r\n", 5), Read("OK\r\n", 9), Sent("\xD6\xD0", 20) },
+          L"ab\r\n[发] AT\r\nOK\r\n[发] 中\r\n" },
+        { "a send shown in hex with stamps: its own time, and the reply begins a packet however soon", kGbk,
+          { HexOn(), StampsOn(), Read("\x01", 0), Sent(std::string("\x01\x03\x00\x02\xC4\x0B", 6), 5),
+            Read("\x01\x03", 6) },
+          L"[11:22:33.000] 01 \r\n[11:22:33.005] [发] 01 03 00 02 C4 0B \r\n[11:22:33.006] 01 03 " },
+        { "a send shown in text with stamps: the next received line has its stamp", kGbk,
+          { StampsOn(), Read("ab", 0), Sent("AT", 5), Read("c\r\n", 7) },
+          L"[11:22:33.000] ab\r\n[11:22:33.005] [发] AT\r\n[11:22:33.007] c\r\n" },
+        { "a received half character before a send: shown in hex there, paired with nothing after", kGbk,
+          { Read("a\xD6", 0), Sent("x", 5), Read("\xD6\xD0", 9) }, L"aD6 \r\n[发] x\r\n中" },
+        { "a send's own half character: its byte in hex", kGbk,
+          { Sent("A\xD6", 0) }, L"[发] AD6 \r\n" },
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.text, Shown(c.nCodePage, c.steps)) << c.pszName;

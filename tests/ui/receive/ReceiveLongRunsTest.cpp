@@ -8,10 +8,27 @@
 
 namespace {
 
+struct BreakCase {
+    const wchar_t* pszShown;
+    const wchar_t* pszText;
+    const wchar_t* pszAppended;
+    const char* pszWhy;
+};
+
+// Runs of at most 4.
+template <size_t N>
+void ExpectBreaks(const BreakCase (&cases)[N], RunBreak rule)
+{
+    for (const BreakCase& c : cases) {
+        const std::wstring shown(c.pszShown);
+        EXPECT_EQ(std::wstring(c.pszAppended), BreakReceiveLongRuns(shown.c_str(), shown.size(), c.pszText, rule, 4))
+            << c.pszWhy;
+    }
+}
+
 TEST(ReceiveLongRunsTest, BreaksBeforeTheCharacterThatWouldMakeARunTooLong)
 {
-    // Runs of at most 4.
-    const struct { const wchar_t* pszShown; const wchar_t* pszText; const wchar_t* pszAppended; const char* pszWhy; } cases[] = {
+    const BreakCase cases[] = {
         { L"", L"abcd", L"abcd", "exactly the longest run" },
         { L"", L"abcde", L"abcd\r\ne", "one more" },
         { L"", L"abcdefghij", L"abcd\r\nefgh\r\nij", "again after every run" },
@@ -25,28 +42,18 @@ TEST(ReceiveLongRunsTest, BreaksBeforeTheCharacterThatWouldMakeARunTooLong)
         { L"abc\xD83D", L"\xDE00z", L"\xDE00\r\nz", "also when its halves arrive apart" },
         { L"abc", L"\x4E2D\x6587", L"\x4E2D\r\n\x6587", "a double-byte character is one unit" },
     };
-    for (const auto& c : cases) {
-        const std::wstring shown(c.pszShown);
-        EXPECT_EQ(std::wstring(c.pszAppended),
-                  BreakReceiveLongRuns(shown.c_str(), shown.size(), c.pszText, RunBreak::BeforeCharacter, 4))
-            << c.pszWhy;
-    }
+    ExpectBreaks(cases, RunBreak::BeforeCharacter);
 }
 
 TEST(ReceiveLongRunsTest, HexRowsBreakBetweenBytesOnly)
 {
-    const struct { const wchar_t* pszShown; const wchar_t* pszText; const wchar_t* pszAppended; const char* pszWhy; } cases[] = {
+    const BreakCase cases[] = {
         { L"", L"01 02 03 ", L"01 \r\n02 \r\n03 ", "after the last blank that fits" },
         { L"01 ", L"02 03 ", L"\r\n02 \r\n03 ", "after the area's own last blank" },
         { L"", L"0102030405", L"0102\r\n0304\r\n05", "no blank to break after: as text" },
         { L"", L"01\r\n02 03 ", L"01\r\n02 \r\n03 ", "an LF ends a run" },
     };
-    for (const auto& c : cases) {
-        const std::wstring shown(c.pszShown);
-        EXPECT_EQ(std::wstring(c.pszAppended),
-                  BreakReceiveLongRuns(shown.c_str(), shown.size(), c.pszText, RunBreak::AfterBlank, 4))
-            << c.pszWhy;
-    }
+    ExpectBreaks(cases, RunBreak::AfterBlank);
 
     // 400 bytes 00..FF at the real limit: every row ends after a whole byte, none is too long.
     std::wstring hex;

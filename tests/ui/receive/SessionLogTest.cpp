@@ -195,7 +195,7 @@ TEST(SessionLogName, OfferedNameCarriesTheDateAndTime)
     time.wMinute = 5;
     time.wSecond = 9;
     time.wMilliseconds = 999;
-    EXPECT_EQ(L"Lumetra_20260108_070509.log", SuggestLogFileName(time));
+    EXPECT_EQ(L"Lumetra_20260108_070509.log", SuggestDatedFileName(time, L"log"));
 }
 
 }  // namespace

@@ -93,8 +93,12 @@ TEST_F(MainWindowStartup, OtherControlsShowTheMembersFirstValues)
 
 TEST_F(MainWindowStartup, OptionsStartOffAndLineSignalsUnknownInAWindowThatFitsA1024By768Screen)
 {
-    for (int nID : { IDC_HEX_DISPLAY, IDC_TIMESTAMPS, IDC_HEX_SEND, IDC_SEND_NEW_LINE, IDC_LOG_TO_FILE })
+    for (int nID : { IDC_HEX_DISPLAY, IDC_TIMESTAMPS, IDC_HEX_SEND, IDC_SEND_NEW_LINE, IDC_LOG_TO_FILE, IDC_SHOW_SENT })
         EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED), host.CheckState(nID)) << "check box " << nID;
+    EXPECT_EQ(5, ::SendMessageW(host.Item(IDC_CHECK_LIST), CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(L"无", host.ComboSelectedText(IDC_CHECK_LIST)) << "no check value";
+    EXPECT_EQ(L"发送文件", host.Text(IDC_SEND_FILE));
+    EXPECT_EQ(L"", host.Text(IDC_SEND_FILE_PROGRESS));
     EXPECT_EQ(L"接收：0", host.Text(IDC_RECEIVE_COUNT));
     EXPECT_EQ(L"发送：0", host.Text(IDC_SEND_COUNT));
     // The line's signals: DTR and RTS as a port usually opens, flow control left to the port,

@@ -1,5 +1,6 @@
 // The options group in the real window: hex display, time stamps, hex send, the line ending, the
-// counters and the session log, each as the user ticks it.
+// counters and the session log, the check value and the sent bytes shown, sending a file and
+// saving the receive area, each as the user uses it.
 #include "tests/ui/terminal/TerminalFixture.h"
 
 #include <cstdio>
@@ -258,6 +259,119 @@ TEST_F(TerminalTest, LogFileThatCannotBeMadeIsReportedOnceAndTheBoxUnticked)
 
     ASSERT_TRUE(Peer(kFirstCom).Send("still"));
     EXPECT_TRUE(WaitForReceiveText(L"still"));
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
+{
+    FILE* pFile = _wfopen(path.c_str(), L"wb");
+    if (pFile == nullptr)
+        return false;
+    const bool bWritten = std::fwrite(bytes.data(), 1, bytes.size(), pFile) == bytes.size();
+    return std::fclose(pFile) == 0 && bWritten;
+}
+
+// A send shows on a row of its own, as handed to the port (check value and line ending included),
+// in text or hex, with its time when stamps are on; the received text goes on on a row of its own,
+// and sent bytes count as sent only.
+TEST_F(TerminalTest, ShowSentPutsEachSendOnARowOfItsOwnInTheCurrentMode)
+{
+    Connect(kFirstCom);
+    Host().Click(IDC_SHOW_SENT);
+    ASSERT_TRUE(Peer(kFirstCom).Send("ab"));
+    ASSERT_TRUE(WaitForReceiveText(L"ab"));
+    Host().SetText(IDC_SEND_EDIT, L"AT");
+    Host().Click(IDC_SEND_NEW_LINE);
+    Host().Click(IDC_SEND);
+    EXPECT_EQ("AT\r\n", Peer(kFirstCom).Receive(4, kWaitMs));
+    EXPECT_TRUE(WaitForReceiveText(L"ab\r\n[发] AT\r\n")) << testing::PrintToString(ReceiveText());
+    ASSERT_TRUE(Peer(kFirstCom).Send("OK\r\n"));
+    EXPECT_TRUE(WaitForReceiveText(L"ab\r\n[发] AT\r\nOK\r\n")) << testing::PrintToString(ReceiveText());
+
+    Host().Click(IDC_SEND_NEW_LINE);
+    Host().Click(IDC_HEX_SEND);
+    Host().Click(IDC_HEX_DISPLAY);
+    Host().Click(IDC_TIMESTAMPS);
+    Host().SelectComboItem(IDC_CHECK_LIST, 1);   // Modbus CRC16
+    Host().SetText(IDC_SEND_EDIT, L"01 03 00 00 00 02");
+    Host().Click(IDC_SEND);
+    EXPECT_EQ(std::string("\x01\x03\0\0\0\x02\xC4\x0B", 8), Peer(kFirstCom).Receive(8, kWaitMs));
+    const std::wstring sentRow = L"[发] 01 03 00 00 00 02 C4 0B \r\n";
+    ASSERT_TRUE(dialog_host::WaitUntil([&] { return EndsWith(ReceiveText(), sentRow); }, kWaitMs))
+        << testing::PrintToString(ReceiveText());
+    const std::wstring row = ReceiveText().substr(std::wstring(L"ab\r\n[发] AT\r\nOK\r\n").size());
+    EXPECT_TRUE(StartsWithStamp(row) && row.size() == 15 + sentRow.size()) << testing::PrintToString(row);
+    EXPECT_TRUE(WaitForText(Host(), IDC_SEND_COUNT, L"发送：12"));
+    EXPECT_EQ(L"接收：6", Host().Text(IDC_RECEIVE_COUNT)) << "sent bytes are not received bytes";
+}
+
+// The file's bytes arrive exactly, counted as sent, the progress at its end; a file that cannot be
+// opened is reported once with its name and the system's reason, and nothing is sent; a
+// disconnect stops a file under way.
+TEST_F(TerminalTest, SendFileSendsAFileExactlyReportsOneThatCannotBeOpenedAndStopsAtADisconnect)
+{
+    std::string bytes;
+    for (int i = 0; i < 3000; ++i)
+        bytes += static_cast<char>((i * 7) & 0xFF);
+    const std::wstring path = TempFilePath(L"lumetra-send-file-test.bin");
+    ASSERT_TRUE(WriteFileBytes(path, bytes));
+    Host().Invoke([path](TerminalDlg& dlg) { dlg.m_sendFileAnswer = path; return true; });
+    Connect(kFirstCom);
+    Host().Click(IDC_SEND_FILE);
+    EXPECT_TRUE(Peer(kFirstCom).Receive(bytes.size(), kWaitMs) == bytes) << "the far end differs";
+    EXPECT_EQ("", Peer(kFirstCom).ReceiveUntilQuiet(kQuietMs, kWaitMs)) << "nothing more";
+    EXPECT_TRUE(WaitForText(Host(), IDC_SEND_FILE, L"发送文件"));
+    EXPECT_TRUE(WaitForText(Host(), IDC_SEND_FILE_PROGRESS, L"已发 3000/3000"));
+    EXPECT_TRUE(WaitForText(Host(), IDC_SEND_COUNT, L"发送：3000"));
+
+    const std::wstring missing = L"C:\\lumetra-no-such-folder\\data.bin";
+    Host().Invoke([missing](TerminalDlg& dlg) { dlg.m_sendFileAnswer = missing; return true; });
+    auto click = Host().ClickAsync(IDC_SEND_FILE);
+    const auto box = Host().DismissMessageBox();
+    ASSERT_TRUE(box.has_value());
+    ASSERT_TRUE(Host().Wait(click));
+    EXPECT_NE(std::wstring::npos, box->text.find(missing)) << testing::PrintToString(box->text);
+    EXPECT_GT(box->text.size(), missing.size() + 12) << "with the system's reason";
+    EXPECT_EQ(nullptr, Host().FindOwnedBox()) << "one message";
+    EXPECT_EQ(L"发送文件", Host().Text(IDC_SEND_FILE));
+    EXPECT_EQ("", Peer(kFirstCom).ReceiveUntilQuiet(kQuietMs, kWaitMs)) << "nothing sent";
+
+    // Disconnecting stops a file under way: at 9600 baud this one would take minutes.
+    const std::string large(4 * 1024 * 1024, 'x');
+    ASSERT_TRUE(WriteFileBytes(path, large));
+    Host().Invoke([path](TerminalDlg& dlg) { dlg.m_sendFileAnswer = path; return true; });
+    Host().Click(IDC_SEND_FILE);
+    EXPECT_EQ(L"停止发送", Host().Text(IDC_SEND_FILE));
+    Disconnect();
+    EXPECT_EQ(L"发送文件", Host().Text(IDC_SEND_FILE));
+    EXPECT_LT(Peer(kFirstCom).ReceiveUntilQuiet(kQuietMs, kWaitMs).size(), large.size());
+    ::DeleteFileW(path.c_str());
+}
+
+// The area's text as shown, typed text included, as UTF-8 after a byte-order mark; a file that
+// cannot be made is reported with its name.
+TEST_F(TerminalTest, SaveReceiveAreaWritesItsTextAsUtf8WithAByteOrderMark)
+{
+    const std::wstring path = TempFilePath(L"lumetra-save-receive-test.txt");
+    ::DeleteFileW(path.c_str());
+    Host().Invoke([path](TerminalDlg& dlg) { dlg.m_saveReceiveAnswer = path; return true; });
+    Connect(kFirstCom);
+    ASSERT_TRUE(Peer(kFirstCom).Send("OK\r\n"));
+    ASSERT_TRUE(WaitForReceiveText(L"OK\r\n"));
+    Host().SetText(IDC_RECEIVE_EDIT, L"OK\r\n收到 中文");
+    Host().Click(IDC_SAVE_RECEIVE);
+    EXPECT_TRUE(FileBytes(path) == "\xEF\xBB\xBFOK\r\n\xE6\x94\xB6\xE5\x88\xB0 \xE4\xB8\xAD\xE6\x96\x87")
+        << testing::PrintToString(FileBytes(path));
+    EXPECT_EQ(nullptr, Host().FindOwnedBox());
+    ::DeleteFileW(path.c_str());
+
+    const std::wstring bad = L"C:\\lumetra-no-such-folder\\area.txt";
+    Host().Invoke([bad](TerminalDlg& dlg) { dlg.m_saveReceiveAnswer = bad; return true; });
+    auto click = Host().ClickAsync(IDC_SAVE_RECEIVE);
+    const auto box = Host().DismissMessageBox();
+    ASSERT_TRUE(box.has_value());
+    ASSERT_TRUE(Host().Wait(click));
+    EXPECT_NE(std::wstring::npos, box->text.find(bad)) << testing::PrintToString(box->text);
+    EXPECT_EQ(nullptr, Host().FindOwnedBox()) << "one message";
 }
 
 }  // namespace

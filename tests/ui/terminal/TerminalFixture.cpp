@@ -74,6 +74,28 @@ bool TerminalDlg::AskLogFilePath(CString& strPath)
     return true;
 }
 
+namespace {
+
+bool Answer(const std::optional<std::wstring>& answer, CString& strPath)
+{
+    if (!answer)
+        return false;
+    strPath = answer->c_str();
+    return true;
+}
+
+}  // namespace
+
+bool TerminalDlg::AskSendFilePath(CString& strPath)
+{
+    return Answer(m_sendFileAnswer, strPath);
+}
+
+bool TerminalDlg::AskSaveReceivePath(CString& strPath)
+{
+    return Answer(m_saveReceiveAnswer, strPath);
+}
+
 bool operator==(const TerminalDlg::Announcement& a, const TerminalDlg::Announcement& b)
 {
     return a.message == b.message && a.wParam == b.wParam && a.lParam == b.lParam;

@@ -34,8 +34,8 @@ public:
 };
 
 // The main window with the receive formatter and pacer opened up, the announcements it gets
-// recorded, and the save dialog of "记录到文件" answered by the test; on the system's ports unless
-// given others.
+// recorded, and its file dialogs ("记录到文件", "发送文件", "保存接收区") answered by the test; on the
+// system's ports unless given others.
 class TerminalDlg : public LumetraDlgProbe {
 public:
     explicit TerminalDlg(ISerialPortApi& ports = SystemSerialPortApi::Instance())
@@ -49,6 +49,11 @@ public:
     std::optional<std::wstring> m_logPathAnswer;
     int m_nLogPathQuestions = 0;
     bool AskLogFilePath(CString& strPath) override;
+    // What the open dialog of "发送文件" and the save dialog of "保存接收区" answer.
+    std::optional<std::wstring> m_sendFileAnswer;
+    std::optional<std::wstring> m_saveReceiveAnswer;
+    bool AskSendFilePath(CString& strPath) override;
+    bool AskSaveReceivePath(CString& strPath) override;
 
     struct Announcement {
         UINT message;

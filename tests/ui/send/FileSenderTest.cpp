@@ -1,0 +1,194 @@
+// "发送文件" against the fake device: pieces go one at a time as the port takes them, a stop
+// hands nothing more, and a file that fails to open or to read half-way is reported.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "tests/support/FakeSerialDevice.h"
+#include "ui/send/FileSender.h"
+
+namespace {
+
+using Call = FakeSerialDevice::Call;
+using Progress = CFileSender::Progress;
+
+constexpr DWORD kPiece = 100;
+constexpr DWORD kPatience = 5000;
+
+std::string Pattern(size_t n)
+{
+    std::string bytes(n, '\0');
+    for (size_t i = 0; i < n; ++i)
+        bytes[i] = static_cast<char>((i * 31 + 7) & 0xFF);
+    return bytes;
+}
+
+// A file in memory; its reads can be made to fail from a given one on.
+class MemoryFile : public SendFileApi {
+public:
+    explicit MemoryFile(std::string bytes) : m_bytes(std::move(bytes)) {}
+
+    HANDLE Open(LPCWSTR /*pszPath*/) override
+    {
+        if (m_dwOpenError != 0) {
+            ::SetLastError(m_dwOpenError);
+            return INVALID_HANDLE_VALUE;
+        }
+        ++m_nOpen;
+        m_nAt = 0;
+        return kHandle;
+    }
+    BOOL GetSize(HANDLE hFile, LARGE_INTEGER* pSize) override
+    {
+        pSize->QuadPart = static_cast<LONGLONG>(m_bytes.size());
+        return hFile == kHandle;
+    }
+    BOOL Read(HANDLE hFile, void* pBytes, DWORD nCount, DWORD* pnRead) override
+    {
+        if (hFile != kHandle || m_nOpen != 1)
+            return FALSE;
+        if (++m_nReads >= m_nFailingRead) {
+            ::SetLastError(ERROR_CRC);
+            return FALSE;
+        }
+        *pnRead = static_cast<DWORD>(std::min<size_t>(nCount, m_bytes.size() - m_nAt));
+        m_bytes.copy(static_cast<char*>(pBytes), *pnRead, m_nAt);
+        m_nAt += *pnRead;
+        return TRUE;
+    }
+    BOOL Close(HANDLE hFile) override
+    {
+        m_nOpen -= hFile == kHandle ? 1 : 0;
+        return TRUE;
+    }
+
+    bool IsOpen() const { return m_nOpen != 0; }
+    int m_nFailingRead = 1 << 30;   // the first read that fails, counted from 1
+    DWORD m_dwOpenError = 0;
+
+private:
+    const HANDLE kHandle = reinterpret_cast<HANDLE>(0x5E4D);
+    std::string m_bytes;
+    size_t m_nAt = 0;
+    int m_nOpen = 0;
+    int m_nReads = 0;
+};
+
+class FileSenderTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(link.SetMode(CSerialLink::MODE_OVERLAPPED));
+        ASSERT_TRUE(link.Open(4));
+        device.ClearCalls();
+    }
+    // The write in flight completes; the port object notices on a pool thread of its own.
+    void LineTakesThePiece()
+    {
+        device.CompletePendingWrites();
+        const ULONGLONG nEnd = ::GetTickCount64() + kPatience;
+        while (link.PendingWriteBytes() != 0 && ::GetTickCount64() < nEnd)
+            ::Sleep(1);
+        ASSERT_EQ(0u, link.PendingWriteBytes());
+    }
+
+    FakeSerialDevice device;
+    CSerialLink link{device};
+    ULONGLONG nTaken = 0;
+    FileSendError error;
+};
+
+TEST_F(FileSenderTest, PiecesGoOneAtATimeAsTheLineTakesThemUntilTheFileIsSentExactly)
+{
+    const std::string bytes = Pattern(3 * kPiece + 42);
+    MemoryFile file(bytes);
+    CFileSender sender(file);
+    ASSERT_TRUE(sender.Start(L"C:\\data.bin", kPiece, error));
+    EXPECT_EQ(bytes.size(), sender.FileSize());
+    device.SetWritesPend(true);
+
+    for (size_t nPieces = 1; nPieces <= 4; ++nPieces) {
+        EXPECT_EQ(Progress::Sending, sender.Pump(link, 8, nTaken, error));
+        EXPECT_EQ(nPieces, device.CountCalls(Call::WriteFile)) << "one piece while the line is busy";
+        EXPECT_EQ(std::min<ULONGLONG>(nPieces * kPiece, bytes.size()), nTaken);
+        LineTakesThePiece();
+    }
+    EXPECT_EQ(Progress::Finished, sender.Pump(link, 8, nTaken, error));
+    EXPECT_FALSE(sender.IsSending());
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_TRUE(bytes == device.Output()) << "the far end differs";
+    EXPECT_EQ(bytes.size(), sender.BytesSent());
+
+    // A line that takes each piece at once still gets at most the pieces one pump may hand over.
+    MemoryFile again(bytes);
+    CFileSender fast(again);
+    ASSERT_TRUE(fast.Start(L"C:\\data.bin", kPiece, error));
+    device.SetWritesPend(false);
+    device.ClearCalls();
+    EXPECT_EQ(Progress::Sending, fast.Pump(link, 2, nTaken, error));
+    EXPECT_EQ(2u, device.CountCalls(Call::WriteFile));
+}
+
+TEST_F(FileSenderTest, StopHandsNothingMoreAndClosesTheFile)
+{
+    MemoryFile file(Pattern(5 * kPiece));
+    CFileSender sender(file);
+    ASSERT_TRUE(sender.Start(L"C:\\data.bin", kPiece, error));
+    device.SetWritesPend(true);
+    EXPECT_EQ(Progress::Sending, sender.Pump(link, 8, nTaken, error));
+    sender.Stop();
+    EXPECT_FALSE(file.IsOpen());
+    LineTakesThePiece();
+    EXPECT_EQ(Progress::Finished, sender.Pump(link, 8, nTaken, error));
+    EXPECT_EQ(1u, device.CountCalls(Call::WriteFile));
+    EXPECT_EQ(Pattern(kPiece), device.Output()) << "only the piece handed before the stop";
+}
+
+TEST_F(FileSenderTest, AFileThatCannotBeOpenedOrReadIsReportedWithItsNameAndTheSystemsCode)
+{
+    MemoryFile missing(Pattern(10));
+    missing.m_dwOpenError = ERROR_FILE_NOT_FOUND;
+    CFileSender sender(missing);
+    EXPECT_FALSE(sender.Start(L"C:\\missing.bin", kPiece, error));
+    EXPECT_EQ(L"C:\\missing.bin", error.strPath);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), error.dwError);
+    EXPECT_FALSE(sender.IsSending());
+
+    MemoryFile failing(Pattern(5 * kPiece));
+    failing.m_nFailingRead = 3;
+    CFileSender halfway(failing);
+    ASSERT_TRUE(halfway.Start(L"C:\\bad-sector.bin", kPiece, error));
+    error = FileSendError();
+    EXPECT_EQ(Progress::ReadFailed, halfway.Pump(link, 8, nTaken, error));
+    EXPECT_EQ(L"C:\\bad-sector.bin", error.strPath);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_CRC), error.dwError);
+    EXPECT_FALSE(failing.IsOpen());
+    EXPECT_EQ(Pattern(2 * kPiece), device.Output()) << "what was read before the failure went";
+    EXPECT_EQ(2u * kPiece, nTaken);
+}
+
+// A port that takes nothing (a device pulled out) ends the send instead of retrying every tick.
+TEST_F(FileSenderTest, APortThatRefusesAPieceEndsTheSend)
+{
+    MemoryFile file(Pattern(5 * kPiece));
+    CFileSender sender(file);
+    ASSERT_TRUE(sender.Start(L"C:\\data.bin", kPiece, error));
+    EXPECT_EQ(Progress::Sending, sender.Pump(link, 1, nTaken, error));
+    device.RemoveDevice();
+    EXPECT_EQ(Progress::PortRefused, sender.Pump(link, 8, nTaken, error));
+    EXPECT_FALSE(sender.IsSending());
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(kPiece, nTaken) << "only what the port took counts";
+}
+
+TEST(FilePieceBytes, AboutATenthOfASecondOfTheLineWithinBounds)
+{
+    const struct { DWORD nBaud; DWORD nBytes; } cases[] = {
+        { 110, kSmallestFilePiece }, { 9600, 96 }, { 115200, 1152 }, { 3000000, kLargestFilePiece },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.nBytes, FilePieceBytes(c.nBaud)) << c.nBaud;
+}
+
+}  // namespace
