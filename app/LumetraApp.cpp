@@ -21,7 +21,7 @@ BOOL CLumetraApp::InitInstance()
     // dialog uses them.
     INITCOMMONCONTROLSEX initControls;
     initControls.dwSize = sizeof(initControls);
-    initControls.dwICC = ICC_WIN95_CLASSES;
+    initControls.dwICC = ICC_WIN95_CLASSES | ICC_LINK_CLASS;   // SysLink: the ports present
     ::InitCommonControlsEx(&initControls);
 
     CWinApp::InitInstance();

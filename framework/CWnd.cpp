@@ -97,6 +97,12 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     if (message == WM_COMMAND) {
         nID = LOWORD(wParam);
         nCode = lParam == 0 ? 0 : HIWORD(wParam);   // menus and accelerators are plain commands
+    } else if (message == WM_NOTIFY) {
+        const NMHDR* pHeader = reinterpret_cast<const NMHDR*>(lParam);
+        if (pHeader == nullptr)
+            return FALSE;
+        nID = static_cast<UINT>(pHeader->idFrom);
+        nCode = pHeader->code;
     }
 
     CCmdTarget* pTarget = this;

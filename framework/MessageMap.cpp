@@ -14,12 +14,13 @@ const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
 
 const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const
 {
+    const bool bByControl = nMessage == WM_COMMAND || nMessage == WM_NOTIFY;
     for (const AFX_MSGMAP* pMap = GetMessageMap(); pMap != nullptr;
          pMap = pMap->pfnGetBaseMap != nullptr ? pMap->pfnGetBaseMap() : nullptr) {
         for (const AFX_MSGMAP_ENTRY* pEntry = pMap->lpEntries; pEntry->pfnHandler != nullptr; ++pEntry) {
             if (pEntry->nMessage != nMessage)
                 continue;
-            if (nMessage != WM_COMMAND || (pEntry->nCode == nCode && pEntry->nID == nID))
+            if (!bByControl || (pEntry->nCode == nCode && pEntry->nID == nID))
                 return pEntry;
         }
     }

@@ -10,8 +10,9 @@
 // Dispatch searches the class's entries in declared order, then its base class's map, and so on up
 // to CCmdTarget; the first matching entry wins. WM_COMMAND is matched on its control id
 // (LOWORD(wParam)) and notification code (HIWORD(wParam)); commands from menus and accelerators
-// (lParam 0) count as code 0, the code of BN_CLICKED, as ON_COMMAND expects. A message that no map
-// names gets the system's default processing.
+// (lParam 0) count as code 0, the code of BN_CLICKED, as ON_COMMAND expects. WM_NOTIFY is matched
+// the same way on the NMHDR's idFrom and code. A message that no map names gets the system's
+// default processing.
 //
 // Each entry macro documents the handler signature it requires; a handler with another signature
 // does not compile. Handlers are ordinary (usually protected) member functions, marked afx_msg by
@@ -30,8 +31,8 @@ typedef LRESULT (*AFX_MSG_HANDLER)(CCmdTarget* pTarget, WPARAM wParam, LPARAM lP
 
 struct AFX_MSGMAP_ENTRY {
     UINT nMessage;               // window message
-    UINT nCode;                  // WM_COMMAND only: notification code
-    UINT nID;                    // WM_COMMAND only: control or command id
+    UINT nCode;                  // WM_COMMAND and WM_NOTIFY only: notification code
+    UINT nID;                    // WM_COMMAND and WM_NOTIFY only: control or command id
     AFX_MSG_HANDLER pfnHandler;  // null ends the table
 };
 
@@ -50,8 +51,8 @@ public:
 
     virtual const AFX_MSGMAP* GetMessageMap() const;
 
-    // Finds the entry for a message in this object's map chain; the command fields are used for
-    // WM_COMMAND only. Null when no map names the message.
+    // Finds the entry for a message in this object's map chain; the code and id are used for
+    // WM_COMMAND and WM_NOTIFY only. Null when no map names the message.
     const AFX_MSGMAP_ENTRY* FindMessageEntry(UINT nMessage, UINT nCode, UINT nID) const;
 
 protected:
@@ -98,6 +99,22 @@ LRESULT WparamLparam(CCmdTarget* pTarget, WPARAM wParam, LPARAM lParam)
 {
     LRESULT (T::*pfn)(WPARAM, LPARAM) = F;
     return (static_cast<T*>(pTarget)->*pfn)(wParam, lParam);
+}
+
+template <class T, auto F>
+LRESULT Notify(CCmdTarget* pTarget, WPARAM, LPARAM lParam)
+{
+    void (T::*pfn)(NMHDR*, LRESULT*) = F;
+    LRESULT lResult = 0;
+    (static_cast<T*>(pTarget)->*pfn)(reinterpret_cast<NMHDR*>(lParam), &lResult);
+    return lResult;
+}
+
+template <class T, auto F>
+LRESULT DeviceChange(CCmdTarget* pTarget, WPARAM wParam, LPARAM lParam)
+{
+    BOOL (T::*pfn)(UINT, DWORD_PTR) = F;
+    return (static_cast<T*>(pTarget)->*pfn)(static_cast<UINT>(wParam), static_cast<DWORD_PTR>(lParam));
 }
 
 }  // namespace AfxMsgThunk
@@ -148,6 +165,13 @@ protected:                                                      \
 #define ON_CBN_SELCHANGE(id, memberFxn) ON_CONTROL(CBN_SELCHANGE, id, memberFxn)
 // void OnEnChangeX(): an edit control's text changed.
 #define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
+// void OnCbnDropdownX(): a combo box's list is about to open.
+#define ON_CBN_DROPDOWN(id, memberFxn) ON_CONTROL(CBN_DROPDOWN, id, memberFxn)
+
+// void OnNotifyX(NMHDR* pNMHDR, LRESULT* pResult): WM_NOTIFY with code wNotifyCode from control
+// id. *pResult starts at 0 and becomes the message result.
+#define ON_NOTIFY(wNotifyCode, id, memberFxn) \
+    { WM_NOTIFY, static_cast<UINT>(wNotifyCode), static_cast<UINT>(id), &AfxMsgThunk::Notify<ThisClass, memberFxn> },
 
 // void OnPaint()
 #define ON_WM_PAINT() \
@@ -164,6 +188,10 @@ protected:                                                      \
 // void OnTimer(UINT_PTR nIDEvent)
 #define ON_WM_TIMER() \
     { WM_TIMER, 0, 0, &AfxMsgThunk::UintPtr<ThisClass, &ThisClass::OnTimer> },
+// BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData): a device arrived, left or changed
+// (DBT_... event, its data). TRUE grants a request; other events ignore the result.
+#define ON_WM_DEVICECHANGE() \
+    { WM_DEVICECHANGE, 0, 0, &AfxMsgThunk::DeviceChange<ThisClass, &ThisClass::OnDeviceChange> },
 // HCURSOR OnQueryDragIcon(): the image shown while the minimised window is dragged.
 #define ON_WM_QUERYDRAGICON() \
     { WM_QUERYDRAGICON, 0, 0, &AfxMsgThunk::Hcursor<ThisClass, &ThisClass::OnQueryDragIcon> },

@@ -55,5 +55,7 @@
 #define IDC_SEND_FILE           1302
 #define IDC_SAVE_RECEIVE        1303
 #define IDC_SEND_FILE_PROGRESS  1304
+// The line of ports present, below everything else.
+#define IDC_PRESENT_PORTS       1200
 
 #endif

@@ -5,6 +5,8 @@
 
 #include <initializer_list>
 
+#include <commctrl.h>
+
 #include "app/AboutDlg.h"
 #include "ui/receive/ReceiveWordBreak.h"
 #include "ui/signals/FlowControl.h"
@@ -16,7 +18,6 @@ static_assert((IDM_ABOUTBOX & 0xFFF0) == IDM_ABOUTBOX && IDM_ABOUTBOX < 0xF000,
 
 namespace {
 
-const int kPortCount = 255;   // "COM1" to "COM255"
 // Most received bytes the port object holds for this window: 3.5 s of a 3 Mbaud line.
 const DWORD kReceiveStageBound = 1024 * 1024;
 
@@ -55,6 +56,10 @@ BEGIN_MESSAGE_MAP(CLumetraDlg, CDialog)
     ON_MESSAGE(CSerialLink::CNM_ERROR, &CLumetraDlg::OnCommError)
     ON_BN_CLICKED(IDC_SEND_FILE, &CLumetraDlg::OnBnClickedSendFile)
     ON_BN_CLICKED(IDC_SAVE_RECEIVE, &CLumetraDlg::OnBnClickedSaveReceive)
+    ON_CBN_DROPDOWN(IDC_PORT_LIST, &CLumetraDlg::OnCbnDropdownPort)
+    ON_WM_DEVICECHANGE()
+    ON_NOTIFY(NM_CLICK, IDC_PRESENT_PORTS, &CLumetraDlg::OnNMClickPresentPorts)
+    ON_NOTIFY(NM_RETURN, IDC_PRESENT_PORTS, &CLumetraDlg::OnNMClickPresentPorts)
 END_MESSAGE_MAP()
 
 CLumetraDlg::CLumetraDlg(CWnd* pParent, LogFileApi& logFiles, ISerialPortApi& ports)
@@ -163,7 +168,7 @@ BOOL CLumetraDlg::OnInitDialog()
 
     // Inserted by position: text sorting would put "COM10" before "COM2".
     CString strPort;
-    for (int i = 0; i < kPortCount; ++i) {
+    for (int i = 0; i < PORT_COUNT; ++i) {
         strPort.Format(L"COM%d", i + 1);
         m_cbPort.InsertString(i, strPort);
     }
@@ -181,6 +186,7 @@ BOOL CLumetraDlg::OnInitDialog()
     ShowOutputLine(m_dtrLine, IDC_DTR);
     ShowOutputLine(m_rtsLine, IDC_RTS);
     FillList(m_cbCheck, { L"无", L"Modbus CRC16", L"CRC16 CCITT", L"累加和", L"异或" }, 0);
+    ShowPresentPorts();
     // The members start as the lists show. Otherwise a handler that writes the members back
     // before any exchange has read them ("清空接受区" clicked first) would select "5位" (data-bits
     // index 0), and the next connect would use five data bits.

@@ -6,7 +6,8 @@
 // area, the session log) and ui/send/ (send text -> bytes). The options group (hex, time stamps,
 // line ending, counters, session log) is wired in LumetraDlgOptions.cpp, its two file buttons
 // ("发送文件", "保存接收区") in LumetraDlgFiles.cpp; the group of the line's own signals (DTR, RTS,
-// flow control, status lines, line errors: ui/signals/) in LumetraDlgSignals.cpp.
+// flow control, status lines, line errors: ui/signals/) in LumetraDlgSignals.cpp; the line of
+// ports present (ui/ports/) in LumetraDlgPorts.cpp.
 #pragma once
 
 #include <string>
@@ -38,6 +39,7 @@ public:
     // the port. Nothing handles them; they announce the state to whoever subclasses the window.
     static constexpr UINT WM_PORT_OPENED = WM_USER + 100;
     static constexpr UINT WM_PORT_CLOSED = WM_USER + 101;
+    static constexpr int PORT_COUNT = 255;   // the port list offers "COM1" to "COM255"
     static constexpr UINT_PTR CYCLIC_SEND_TIMER = 1;
     // Due when text held back on a busy line is to be shown (see CReceivePacer).
     static constexpr UINT_PTR RECEIVE_REFRESH_TIMER = 2;
@@ -74,6 +76,9 @@ protected:
     afx_msg LRESULT OnCommError(WPARAM wParam, LPARAM lParam);
     afx_msg void OnBnClickedSendFile();
     afx_msg void OnBnClickedSaveReceive();
+    afx_msg void OnCbnDropdownPort();
+    afx_msg BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData);
+    afx_msg void OnNMClickPresentPorts(NMHDR* pNMHDR, LRESULT* pResult);
     DECLARE_MESSAGE_MAP()
 
     // Asks where "记录到文件" writes, with the system's save dialog; false when cancelled.
@@ -135,6 +140,8 @@ protected:
     void EndFileSend();
     void ShowFileProgress();
     void StopSessionLog();
+    // Asks the system which ports are present and shows them in the line below the window.
+    void ShowPresentPorts();
 
     // The line's signals (LumetraDlgSignals.cpp). At connect, once the line settings are applied:
     // the DTR and RTS the user chose are set, the others read back, and the status lines read.
@@ -204,6 +211,8 @@ protected:
     CFileSender m_fileSender;
     ULONGLONG m_nShownFileSent = ~0ULL;   // what the progress figure shows (none yet)
     ULONGLONG m_nShownFileSize = ~0ULL;
+    // The markup the line of ports present shows, so an unchanged list is not set again.
+    std::wstring m_presentPortsMarkup;
     // Set while ReadControls runs (see there), and whether its last exchange was refused.
     bool m_bReadingControls = false;
     bool m_bControlsRefused = false;

@@ -1,6 +1,9 @@
 // Message map lookup and dispatch, called directly (no window needed).
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <string>
 #include <vector>
 
@@ -64,6 +67,17 @@ protected:
     afx_msg void OnSysCommand(UINT nID, LPARAM lParam) { m_nSysCommand = nID; m_lSysCommandParam = lParam; }
     afx_msg void OnTimer(UINT_PTR nIDEvent) { m_nTimer = nIDEvent; }
     afx_msg HCURSOR OnQueryDragIcon() { return DragIcon(); }
+    afx_msg void OnCbnDropdownButton() { m_calls.push_back(L"dropdown"); }
+    afx_msg void OnNotifyClick(NMHDR* pNMHDR, LRESULT* pResult)
+    {
+        m_calls.push_back(L"notify click");
+        *pResult = static_cast<LRESULT>(pNMHDR->idFrom) * 2;
+    }
+    afx_msg BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData)
+    {
+        m_calls.push_back(L"device change");
+        return nEventType == 0x8000 && dwData == 0x55;   // DBT_DEVICEARRIVAL with that data
+    }
 
     DECLARE_MESSAGE_MAP()
 };
@@ -78,10 +92,23 @@ BEGIN_MESSAGE_MAP(CDerivedTarget, CBaseTarget)
     ON_WM_SYSCOMMAND()
     ON_WM_TIMER()
     ON_WM_QUERYDRAGICON()
+    ON_CBN_DROPDOWN(IDC_BUTTON, &CDerivedTarget::OnCbnDropdownButton)
+    ON_NOTIFY(NM_CLICK, IDC_BUTTON, &CDerivedTarget::OnNotifyClick)
+    ON_WM_DEVICECHANGE()
 END_MESSAGE_MAP()
 
 // A fake control window handle: notifications carry one in lParam.
 const LPARAM kControl = 0x1234;
+
+// WM_NOTIFY headers, as a control sends them.
+NMHDR g_clickFromButton = { reinterpret_cast<HWND>(kControl), IDC_BUTTON, static_cast<UINT>(NM_CLICK) };
+NMHDR g_returnFromButton = { reinterpret_cast<HWND>(kControl), IDC_BUTTON, static_cast<UINT>(NM_RETURN) };
+NMHDR g_clickFromOther = { reinterpret_cast<HWND>(kControl), IDC_COMMAND, static_cast<UINT>(NM_CLICK) };
+
+LPARAM Header(NMHDR& header)
+{
+    return reinterpret_cast<LPARAM>(&header);
+}
 
 struct DispatchCase {
     const wchar_t* name;
@@ -107,6 +134,13 @@ TEST(MessageMapTest, DispatchesToTheFirstMatchingEntryThenTheBaseMap)
         { L"accelerator command", WM_COMMAND, MAKEWPARAM(IDC_COMMAND, 1), 0, TRUE, 0, L"command" },
         { L"control notification is no command", WM_COMMAND, MAKEWPARAM(IDC_COMMAND, 1), kControl, FALSE, 0, nullptr },
         { L"id matched by LOWORD", WM_COMMAND, MAKEWPARAM(IDC_COMMAND + 0x100, 0), 0, FALSE, 0, nullptr },
+        { L"CBN_DROPDOWN from the control", WM_COMMAND, MAKEWPARAM(IDC_BUTTON, CBN_DROPDOWN), kControl, TRUE, 0, L"dropdown" },
+        { L"WM_NOTIFY by code and idFrom", WM_NOTIFY, IDC_BUTTON, Header(g_clickFromButton), TRUE, 2 * IDC_BUTTON, L"notify click" },
+        { L"WM_NOTIFY, other code", WM_NOTIFY, IDC_BUTTON, Header(g_returnFromButton), FALSE, 0, nullptr },
+        { L"WM_NOTIFY, other control", WM_NOTIFY, IDC_COMMAND, Header(g_clickFromOther), FALSE, 0, nullptr },
+        { L"WM_NOTIFY without a header", WM_NOTIFY, IDC_BUTTON, 0, FALSE, 0, nullptr },
+        { L"device change with its result", WM_DEVICECHANGE, 0x8000, 0x55, TRUE, TRUE, L"device change" },
+        { L"device change, other event", WM_DEVICECHANGE, 0x0007, 0, TRUE, FALSE, L"device change" },
         { L"unmapped message", WM_SIZE, 0, 0, FALSE, 0, nullptr },
     };
     for (const DispatchCase& c : cases) {

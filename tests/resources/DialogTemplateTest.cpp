@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <vector>
 
 namespace {
@@ -42,6 +43,7 @@ struct ExpectedControl {
     DWORD style;
     short x, y, cx, cy;
     NameOrOrdinal title;
+    const wchar_t* className = nullptr;   // a class stored by name (windowClass then unused)
 };
 
 NameOrOrdinal Text(const wchar_t* text)
@@ -110,6 +112,8 @@ const std::vector<ExpectedControl> kMainDialogControls = {
     {IDC_PARITY_ERRORS, kStatic, kLabel, 473, 148, 72, 8, Text(L"校验错误\uFF1A0")},
     {IDC_OVERRUN_ERRORS, kStatic, kLabel, 473, 162, 72, 8, Text(L"溢出\uFF1A0")},
     {kNoId, kButton, kGroupBox, 466, 2, 84, 235, Text(L"线路信号")},
+    // The line of ports present, below everything else: a SysLink, whose ports are links.
+    {IDC_PRESENT_PORTS, 0, kChild | WS_TABSTOP, 7, 243, 542, 16, Text(L"可用：无"), L"SysLink"},
 };
 
 const std::vector<ExpectedControl> kAboutBoxControls = {
@@ -134,7 +138,13 @@ void ExpectControls(const std::vector<ExpectedControl>& expected, const DialogTe
         SCOPED_TRACE(testing::Message() << "control " << i << ", id " << expected[i].id);
         const resourcetest::DialogItem& item = dialog.items[i];
         EXPECT_EQ(expected[i].id, item.id);
-        EXPECT_EQ(NameOrOrdinal::Ordinal(expected[i].windowClass), item.windowClass);
+        if (expected[i].className != nullptr) {
+            // Window class names are case-insensitive; resource compilers may store them upper-case.
+            EXPECT_FALSE(item.windowClass.isOrdinal);
+            EXPECT_EQ(0, _wcsicmp(expected[i].className, item.windowClass.name.c_str())) << item.windowClass;
+        } else {
+            EXPECT_EQ(NameOrOrdinal::Ordinal(expected[i].windowClass), item.windowClass);
+        }
         EXPECT_EQ(expected[i].style, item.style) << std::hex << "differing bits 0x"
                                                  << (expected[i].style ^ item.style);
         EXPECT_EQ(0u, item.exStyle);
@@ -162,7 +172,7 @@ TEST(MainDialogTemplate, HasCaptionFontSizeAndFixedFrame)
     EXPECT_EQ(L"Varnholt\u2014\u2014Lumetra\u30002.0版", dialog.title);
     ExpectSongTiNinePoints(dialog);
     EXPECT_EQ(556, dialog.cx);
-    EXPECT_EQ(247, dialog.cy);
+    EXPECT_EQ(264, dialog.cy);
     EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
                                  DS_MODALFRAME | DS_SETFONT),
               dialog.style)
