@@ -193,7 +193,12 @@ bool TerminalTest::WaitForReceiveText(const std::wstring& text, DWORD nTimeLimit
 
 DWORD TerminalTest::BytesRead()
 {
-    return m_pHost->Invoke([](TerminalDlg& dlg) { return dlg.m_Comm.BytesRead(); });
+    // Read from the port and no longer staged for the window: both under the stage's lock, which
+    // a fill holds from its read to its commit.
+    return m_pHost->Invoke([](TerminalDlg& dlg) {
+        CSerialLink::BlockBuffer::Guard guard(dlg.m_Comm.ReceiveBuffer());
+        return dlg.m_Comm.BytesRead() - dlg.m_Comm.ReceiveBuffer().Size();
+    });
 }
 
 bool TerminalTest::WaitForBytesRead(DWORD nCount, DWORD nTimeLimitMs)

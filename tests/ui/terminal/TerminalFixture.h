@@ -95,7 +95,7 @@ protected:
 
     std::wstring ReceiveText() { return m_pHost->Text(IDC_RECEIVE_EDIT); }
     bool WaitForReceiveText(const std::wstring& text, DWORD nTimeLimitMs = kWaitMs);
-    // Bytes the window has read from its port so far.
+    // Bytes the window has taken from its port object so far (read from the port and handled).
     DWORD BytesRead();
     bool WaitForBytesRead(DWORD nCount, DWORD nTimeLimitMs = kWaitMs);
     std::vector<TerminalDlg::Announcement> Announcements();
