@@ -16,13 +16,13 @@
 
 class CHeldReceiveText {
 public:
-    // A refresh's worth of hex (CReceivePacer::kMostHeldBytes, 3,072 bytes: 9,216 characters),
-    // due when it is held, and what 115200 baud brings in hex in another 89 ms, for the refresh
-    // before it to end in: so at 115200 and below nothing is left out, in text or hex, while a
-    // faster line's refresh still appends little enough to keep the window answering. In text
-    // the same bound holds 12 KiB, about what Wine's edit control shows in the time a refresh of
-    // a full area takes: text at 921,600 baud is shown whole.
-    static constexpr size_t kMostHeldCharacters = 12288;
+    // 115200 baud in hex display brings about 6,900 characters per refresh interval (200 ms):
+    // this leaves that refresh 97 ms to come late before anything is left out, so at 115200 and
+    // below nothing is, in text or hex, while a faster line's refresh still appends little enough
+    // to keep the window answering (docs/performance.md, "Fast lines"). In text the same bound
+    // holds 10 KiB, about what Wine's edit control shows in the time a refresh of a full area
+    // takes: text at 921,600 baud is shown nearly whole.
+    static constexpr size_t kMostHeldCharacters = 10240;
 
     explicit CHeldReceiveText(size_t nMostHeldCharacters = kMostHeldCharacters)
         : m_nMostHeldCharacters(nMostHeldCharacters)
