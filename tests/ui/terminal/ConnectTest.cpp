@@ -12,7 +12,10 @@ Announcement Closed() { return { CLumetraDlg::WM_PORT_CLOSED, 0, 0 }; }
 
 TEST_F(TerminalTest, StartUpSelectionsPutNineThousandSixHundredBaudAndOneStopBitOnTheLine)
 {
-    SetLineState(kFirstCom, 115200, TWOSTOPBITS);   // so that a connect that configures nothing shows
+    EditLineState(kFirstCom, [](DCB& dcb) {
+        dcb.BaudRate = 115200;
+        dcb.StopBits = TWOSTOPBITS;
+    });   // so that a connect that configures nothing shows
     ASSERT_EQ(115200u, LineState(kFirstCom).BaudRate);
 
     Connect(kFirstCom);

@@ -214,7 +214,8 @@ TEST_F(TerminalTest, RefusedDtrOnAPseudoTerminalIsReportedOnceAndTheBoxKeepsTheP
 // Wine keeps the flow fields of a pseudo-terminal (output on CTS, XON/XOFF) as they are set.
 TEST_F(TerminalTest, FlowControlListLeavesOrSetsTheFlowFieldsOfThePort)
 {
-    SetXonXoff(kFirstCom, TRUE);   // the port's own, so that a connect that clears it shows
+    // The port's own, so that a connect that clears it shows.
+    EditLineState(kFirstCom, [](DCB& dcb) { dcb.fOutX = dcb.fInX = TRUE; });
     const struct { int nIndex; BOOL bCts, bXonXoff; } cases[] = {
         { kFlowUnchanged, FALSE, TRUE },
         { kFlowRtsCts, TRUE, FALSE },
@@ -237,7 +238,8 @@ TEST_F(TerminalTest, FlowControlListLeavesOrSetsTheFlowFieldsOfThePort)
         }
         Disconnect();
     }
-    SetXonXoff(kFirstCom, FALSE);   // later tests send DC1 and DC3 as data
+    // Later tests send DC1 and DC3 as data.
+    EditLineState(kFirstCom, [](DCB& dcb) { dcb.fOutX = dcb.fInX = FALSE; });
 }
 
 }  // namespace

@@ -224,28 +224,14 @@ DCB TerminalTest::LineState(int nCom)
     return dcb;
 }
 
-void TerminalTest::SetLineState(int nCom, DWORD nBaud, BYTE nStopBits)
+void TerminalTest::EditLineState(int nCom, const std::function<void(DCB&)>& edit)
 {
     HANDLE hPort = OpenSecondHandle(nCom);
     ASSERT_NE(INVALID_HANDLE_VALUE, hPort) << "second handle to COM" << nCom;
     DCB dcb = {};
     dcb.DCBlength = sizeof dcb;
     EXPECT_TRUE(::GetCommState(hPort, &dcb));
-    dcb.BaudRate = nBaud;
-    dcb.StopBits = nStopBits;
-    EXPECT_TRUE(::SetCommState(hPort, &dcb));
-    ::CloseHandle(hPort);
-}
-
-void TerminalTest::SetXonXoff(int nCom, BOOL bOn)
-{
-    HANDLE hPort = OpenSecondHandle(nCom);
-    ASSERT_NE(INVALID_HANDLE_VALUE, hPort) << "second handle to COM" << nCom;
-    DCB dcb = {};
-    dcb.DCBlength = sizeof dcb;
-    EXPECT_TRUE(::GetCommState(hPort, &dcb));
-    dcb.fOutX = bOn;
-    dcb.fInX = bOn;
+    edit(dcb);
     EXPECT_TRUE(::SetCommState(hPort, &dcb));
     ::CloseHandle(hPort);
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -100,10 +101,10 @@ protected:
     bool WaitForBytesRead(DWORD nCount, DWORD nTimeLimitMs = kWaitMs);
     std::vector<TerminalDlg::Announcement> Announcements();
 
-    // The line settings of a COM port's program end, read through a second handle.
+    // The line settings of a COM port's program end, read (or changed by `edit`) through a second
+    // handle.
     DCB LineState(int nCom);
-    void SetLineState(int nCom, DWORD nBaud, BYTE nStopBits);
-    void SetXonXoff(int nCom, BOOL bOn);
+    void EditLineState(int nCom, const std::function<void(DCB&)>& edit);
 
     // Message and other boxes the dialog shows right now.
     int VisibleBoxCount() const;
