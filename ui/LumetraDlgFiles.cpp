@@ -11,7 +11,7 @@ const wchar_t kStopSendFileCaption[] = L"停止发送";
 const wchar_t kAnyFileFilter[] = L"所有文件 (*.*)|*.*||";
 const wchar_t kTextFileFilter[] = L"文本文件 (*.txt)|*.txt|所有文件 (*.*)|*.*||";
 // The pieces one tick may hand to a port that takes each at once: a pseudo-terminal or a USB
-// adapter's buffer; a line that is still sending takes one per tick at most.
+// adapter's buffer; a line that is still sending holds one waiting behind the one going out.
 const int kFilePiecesPerTick = 16;
 const UINT kSendFileTickMs = 10;
 

@@ -39,7 +39,9 @@ CFileSender::Progress CFileSender::Pump(CSerialLink& link, int nMostPieces, ULON
     for (int i = 0; i < nMostPieces; ++i) {
         if (!IsSending())
             return Progress::Finished;
-        if (link.PendingWriteBytes() != 0)
+        // One piece waits behind the one going out, so the line never idles between pieces
+        // (the port object hands it over as the first completes); no more piles up behind it.
+        if (link.PendingWriteBytes() > m_piece.size())
             return Progress::Sending;
         DWORD nRead = 0;
         if (!m_api.Read(m_hFile, m_piece.data(), static_cast<DWORD>(m_piece.size()), &nRead)) {
@@ -49,6 +51,8 @@ CFileSender::Progress CFileSender::Pump(CSerialLink& link, int nMostPieces, ULON
             return Progress::ReadFailed;
         }
         if (nRead == 0) {
+            if (link.PendingWriteBytes() != 0)
+                return Progress::Sending;   // finished once the line has taken the last piece
             Stop();
             return Progress::Finished;
         }

@@ -1,8 +1,9 @@
 // CFileSender: "发送文件", a file's bytes exactly as they are (binary) handed to the port piece by
-// piece at the line's pace. A piece goes only once the port has taken every earlier write
-// (CSerialLink::PendingWriteBytes), so nothing piles up behind the line; the file is read one
-// piece at a time, so memory stays one piece whatever the file's size. The window drives it from
-// a timer; stopping hands nothing more (at most the piece already handed to the port goes out).
+// piece at the line's pace. A piece goes while the port holds at most one piece not yet sent
+// (CSerialLink::PendingWriteBytes): one waits behind the one going out, so the line does not idle
+// between them and nothing more piles up behind it; the file is read one piece at a time, so
+// memory stays a few pieces whatever the file's size. The window drives it from a timer; stopping
+// hands nothing more (at most the two pieces already handed to the port go out).
 // No window: the port object and the file seam are all it touches.
 #pragma once
 
@@ -44,7 +45,7 @@ public:
     // when it cannot be opened or sized: nothing is sent.
     bool Start(LPCWSTR pszPath, DWORD nPieceBytes, FileSendError& error);
     bool IsSending() const { return m_hFile != INVALID_HANDLE_VALUE; }
-    // Hands the next pieces to the port while it has taken the previous one, at most nMostPieces.
+    // Hands the next pieces to the port while it holds at most one unsent, at most nMostPieces.
     // Adds to nTaken the bytes the port took. Not sending: Finished.
     Progress Pump(CSerialLink& link, int nMostPieces, ULONGLONG& nTaken, FileSendError& error);
     // Hands nothing more and closes the file.

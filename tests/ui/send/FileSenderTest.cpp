@@ -1,4 +1,4 @@
-// "发送文件" against the fake device: pieces go one at a time as the port takes them, a stop
+// "发送文件" against the fake device: one piece waits behind the one the port is sending, a stop
 // hands nothing more, and a file that fails to open or to read half-way is reported.
 #include <gtest/gtest.h>
 
@@ -83,14 +83,17 @@ protected:
         ASSERT_TRUE(link.Open(4));
         device.ClearCalls();
     }
-    // The write in flight completes; the port object notices on a pool thread of its own.
-    void LineTakesThePiece()
+    // The write in flight completes; the port object notices on a pool thread of its own and
+    // hands the device the next write waiting, if any.
+    void LineSendsTheWriteGoingOut()
     {
+        const DWORD nPending = link.PendingWriteBytes();
+        ASSERT_NE(0u, nPending);
         device.CompletePendingWrites();
         const ULONGLONG nEnd = ::GetTickCount64() + kPatience;
-        while (link.PendingWriteBytes() != 0 && ::GetTickCount64() < nEnd)
+        while (link.PendingWriteBytes() == nPending && ::GetTickCount64() < nEnd)
             ::Sleep(1);
-        ASSERT_EQ(0u, link.PendingWriteBytes());
+        ASSERT_LT(link.PendingWriteBytes(), nPending);
     }
 
     FakeSerialDevice device;
@@ -99,7 +102,7 @@ protected:
     FileSendError error;
 };
 
-TEST_F(FileSenderTest, PiecesGoOneAtATimeAsTheLineTakesThemUntilTheFileIsSentExactly)
+TEST_F(FileSenderTest, OnePieceWaitsBehindTheOneGoingOutUntilTheFileIsSentExactly)
 {
     const std::string bytes = Pattern(3 * kPiece + 42);
     MemoryFile file(bytes);
@@ -108,11 +111,14 @@ TEST_F(FileSenderTest, PiecesGoOneAtATimeAsTheLineTakesThemUntilTheFileIsSentExa
     EXPECT_EQ(bytes.size(), sender.FileSize());
     device.SetWritesPend(true);
 
-    for (size_t nPieces = 1; nPieces <= 4; ++nPieces) {
+    // Handed after each pump, the line sending one write at a time: never more than two pieces
+    // ahead of it, and the send not finished while the last piece is still going out.
+    const ULONGLONG handed[] = { 2 * kPiece, 3 * kPiece, 3 * kPiece + 42, 3 * kPiece + 42 };
+    for (const ULONGLONG nHanded : handed) {
         EXPECT_EQ(Progress::Sending, sender.Pump(link, 8, nTaken, error));
-        EXPECT_EQ(nPieces, device.CountCalls(Call::WriteFile)) << "one piece while the line is busy";
-        EXPECT_EQ(std::min<ULONGLONG>(nPieces * kPiece, bytes.size()), nTaken);
-        LineTakesThePiece();
+        EXPECT_EQ(nHanded, nTaken);
+        EXPECT_LE(link.PendingWriteBytes(), 2 * kPiece);
+        LineSendsTheWriteGoingOut();
     }
     EXPECT_EQ(Progress::Finished, sender.Pump(link, 8, nTaken, error));
     EXPECT_FALSE(sender.IsSending());
@@ -139,10 +145,12 @@ TEST_F(FileSenderTest, StopHandsNothingMoreAndClosesTheFile)
     EXPECT_EQ(Progress::Sending, sender.Pump(link, 8, nTaken, error));
     sender.Stop();
     EXPECT_FALSE(file.IsOpen());
-    LineTakesThePiece();
+    LineSendsTheWriteGoingOut();
+    LineSendsTheWriteGoingOut();
+    EXPECT_EQ(0u, link.PendingWriteBytes());
     EXPECT_EQ(Progress::Finished, sender.Pump(link, 8, nTaken, error));
-    EXPECT_EQ(1u, device.CountCalls(Call::WriteFile));
-    EXPECT_EQ(Pattern(kPiece), device.Output()) << "only the piece handed before the stop";
+    EXPECT_EQ(2u, device.CountCalls(Call::WriteFile));
+    EXPECT_EQ(Pattern(2 * kPiece), device.Output()) << "only the pieces handed before the stop";
 }
 
 TEST_F(FileSenderTest, AFileThatCannotBeOpenedOrReadIsReportedWithItsNameAndTheSystemsCode)
