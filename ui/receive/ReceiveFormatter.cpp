@@ -47,10 +47,8 @@ void CReceiveFormatter::Format(const BYTE* pBytes, DWORD nCount, ULONGLONG nRead
 
 void CReceiveFormatter::FormatSent(const std::string& bytes, ULONGLONG nSendTime, std::wstring& text)
 {
-    const std::string held = m_decoder.Pending();
-    m_decoder.Reset();
-    FormatHex(reinterpret_cast<const BYTE*>(held.data()), static_cast<DWORD>(held.size()), m_nPendingRead, false, text);
-
+    // A received character still waiting for its last bytes stays waiting: it completes, whole,
+    // at the start of the next received line.
     if (m_bLineOpen)
         text += L"\r\n";
     if (m_bTimestamps)
@@ -62,6 +60,7 @@ void CReceiveFormatter::FormatSent(const std::string& bytes, ULONGLONG nSendTime
     } else {
         // A decoder of the same code page with nothing pending: the send's characters are its own.
         CReceiveTextDecoder decoder = m_decoder;
+        decoder.Reset();
         text += decoder.Decode(pBytes, static_cast<DWORD>(bytes.size()));
         AppendHexText(text, reinterpret_cast<const BYTE*>(decoder.Pending().data()),
                       static_cast<DWORD>(decoder.Pending().size()));

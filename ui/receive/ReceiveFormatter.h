@@ -46,8 +46,8 @@ public:
     // The bytes of a send, as handed to the port at nSendTime: "[发] " and the bytes in the
     // current mode (text of the code page, its bytes that make no whole character in hex; or hex),
     // stamped when stamps are on, on a row of its own ended by CR LF. The received line before it
-    // ends first: a part character waiting in the decoder is shown there, in hex, so that it
-    // pairs with no byte received after the send. The next received byte begins a line.
+    // ends first; a part character waiting in the decoder keeps waiting and completes, whole, at
+    // the start of the next received line, which begins with the next received byte.
     void FormatSent(const std::string& bytes, ULONGLONG nSendTime, std::wstring& text);
     // Text given was not shown after all (display paused, the area emptied, the line closed):
     // a part character waiting is dropped with it, and the next byte shown begins a line after

@@ -172,8 +172,8 @@ TEST(ReceiveFormatter, StreamsWithOptionSwitchesShowEveryByteOnce)
         { "a send shown in text with stamps: the next received line has its stamp", kGbk,
           { StampsOn(), Read("ab", 0), Sent("AT", 5), Read("c\r\n", 7) },
           L"[11:22:33.000] ab\r\n[11:22:33.005] [发] AT\r\n[11:22:33.007] c\r\n" },
-        { "a received half character before a send: shown in hex there, paired with nothing after", kGbk,
-          { Read("a\xD6", 0), Sent("x", 5), Read("\xD6\xD0", 9) }, L"aD6 \r\n[发] x\r\n中" },
+        { "a received half character before a send: completed whole after it, the text after unshifted", kGbk,
+          { Read("a\xD6", 0), Sent("x", 5), Read("\xD0\xCE\xC4\xB1\xBE\r\n", 9) }, L"a\r\n[发] x\r\n中文本\r\n" },
         { "a send's own half character: its byte in hex", kGbk,
           { Sent("A\xD6", 0) }, L"[发] AD6 \r\n" },
     };
