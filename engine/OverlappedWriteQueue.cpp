@@ -1,12 +1,13 @@
 #include "engine/OverlappedWriteQueue.h"
 #include "engine/CriticalSectionGuard.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
 OverlappedWriteQueue::OverlappedWriteQueue()
     : m_pApi(nullptr), m_hPort(INVALID_HANDLE_VALUE), m_pInFlight(nullptr), m_hWait(nullptr),
-      m_bClosing(false)
+      m_bClosing(false), m_cbUnsent(0)
 {
     ::InitializeCriticalSection(&m_cs);
 }
@@ -75,6 +76,7 @@ bool OverlappedWriteQueue::Start(Record* pRecord, DWORD* pWritten)
     *pWritten = 0;
     if (m_pApi->WriteFile(m_hPort, pRecord->pData, pRecord->cbData, pWritten, &pRecord->ov))
     {
+        m_cbUnsent += pRecord->cbData - std::min(*pWritten, pRecord->cbData);
         m_spare.push_back(pRecord);
         return true;
     }
@@ -92,11 +94,11 @@ bool OverlappedWriteQueue::Start(Record* pRecord, DWORD* pWritten)
     return true;
 }
 
-// Under the lock, with m_pInFlight set.
-bool OverlappedWriteQueue::InFlightFinished()
+// Under the lock, with m_pInFlight set. *pTransferred: what a finished write sent.
+bool OverlappedWriteQueue::InFlightFinished(DWORD* pTransferred)
 {
-    DWORD dwTransferred = 0;
-    return m_pApi->GetOverlappedResult(m_hPort, &m_pInFlight->ov, &dwTransferred, FALSE) ||
+    *pTransferred = 0;
+    return m_pApi->GetOverlappedResult(m_hPort, &m_pInFlight->ov, pTransferred, FALSE) ||
            m_pApi->GetLastError() != ERROR_IO_INCOMPLETE;
 }
 
@@ -107,8 +109,10 @@ void OverlappedWriteQueue::Advance()
 {
     if (m_pInFlight)
     {
-        if (!InFlightFinished())
+        DWORD dwTransferred = 0;
+        if (!InFlightFinished(&dwTransferred))
             return;
+        m_cbUnsent += m_pInFlight->cbData - std::min(dwTransferred, m_pInFlight->cbData);
         m_spare.push_back(m_pInFlight);
         m_pInFlight = nullptr;
     }
@@ -117,7 +121,8 @@ void OverlappedWriteQueue::Advance()
         Record* pRecord = m_waiting.front();
         m_waiting.pop_front();
         DWORD dwWritten = 0;
-        Start(pRecord, &dwWritten);
+        if (!Start(pRecord, &dwWritten))
+            m_cbUnsent += pRecord->cbData;
     }
 }
 
@@ -169,6 +174,16 @@ DWORD OverlappedWriteQueue::OutstandingBytes()
     return cbOutstanding;
 }
 
+DWORD OverlappedWriteQueue::TakeUnsentBytes()
+{
+    CriticalSectionGuard guard(m_cs);
+    if (!m_hWait && !m_bClosing)
+        Advance();
+    const DWORD cbUnsent = m_cbUnsent;
+    m_cbUnsent = 0;
+    return cbUnsent;
+}
+
 bool OverlappedWriteQueue::Finish(DWORD dwWaitMs)
 {
     HANDLE hWait = nullptr;
@@ -190,12 +205,14 @@ bool OverlappedWriteQueue::Finish(DWORD dwWaitMs)
     {
         m_pApi->CancelIoEx(m_hPort, &m_pInFlight->ov);
         ::WaitForSingleObject(m_pInFlight->ov.hEvent, dwWaitMs);
-        if (InFlightFinished())
+        DWORD dwTransferred = 0;
+        if (InFlightFinished(&dwTransferred))
             m_spare.push_back(m_pInFlight);
         else
             bFinished = false; // abandoned for good: its bytes and record must outlive it
         m_pInFlight = nullptr;
     }
+    m_cbUnsent = 0; // a close discards what waits; nobody asks after it
     m_bClosing = false;
     return bFinished;
 }

@@ -40,6 +40,11 @@ public:
     // it, so a write that has ended never counts.
     DWORD OutstandingBytes();
 
+    // Bytes of writes issued here that the port did not send, taken since the last call: what a
+    // write that ended at its time-out (a stalled line) left unsent, and the whole of a waiting
+    // write that failed once its turn came. The caller counted them as sent. Reaps as above.
+    DWORD TakeUnsentBytes();
+
     // Ends the queue's work on the port before it is closed: stops the chain, discards the
     // writes still waiting (their bytes never reached the port; a close purges anyway), cancels
     // the one in flight and waits at most dwWaitMs for it. A write still running then is
@@ -59,7 +64,7 @@ private:
     static VOID CALLBACK OnInFlightDone(PVOID pContext, BOOLEAN bTimedOut);
     bool Start(Record* pRecord, DWORD* pWritten);
     void Advance();
-    bool InFlightFinished();
+    bool InFlightFinished(DWORD* pTransferred);
     Record* TakeRecord(DWORD n);
     static void FreeRecord(Record* pRecord);
 
@@ -71,5 +76,6 @@ private:
     HANDLE m_hWait;                // one-shot wait on m_pInFlight's event, or null
     bool m_bClosing;               // set by Finish while it stops the chain
     std::deque<Record*> m_waiting; // issue order
+    DWORD m_cbUnsent;              // see TakeUnsentBytes; dropped by Finish
     std::vector<Record*> m_spare;
 };

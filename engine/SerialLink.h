@@ -209,6 +209,11 @@ public:
     // write, and after Close. A caller that must not run ahead of the line asks this before
     // writing. With MODE_TX_BUFFER the bytes wait in TransmitBuffer() instead. Any thread.
     DWORD PendingWriteBytes() { return m_directWrites.OutstandingBytes(); }
+    // Bytes of direct overlapped writes that BytesWritten counted and the port did not send, taken
+    // since the last call: what a write ended by its time-out left unsent (the line stalled:
+    // a far end that stopped reading, CTS held low), and the whole of a write that failed when its
+    // turn came. Dropped by Close. Any thread.
+    DWORD TakeUnsentWriteBytes() { return m_directWrites.TakeUnsentBytes(); }
 
     bool IsOpen() const { return m_hPort != INVALID_HANDLE_VALUE; }
     int PortNumber() const { return m_nPort; }

@@ -139,6 +139,8 @@ protected:
     void StopFileSend();
     void EndFileSend();
     void ShowFileProgress();
+    // Bytes counted in 发送 that the port did not send (a write ended by its time-out).
+    void DiscountUnsentBytes(DWORD nUnsent);
     void StopSessionLog();
     // Asks the system which ports are present and shows them in the line below the window.
     void ShowPresentPorts();

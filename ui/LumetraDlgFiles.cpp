@@ -2,6 +2,8 @@
 // "保存接收区" (SaveReceiveText). The window only asks for the file, wires and reports.
 #include "ui/LumetraDlg.h"
 
+#include <algorithm>
+
 #include "ui/receive/ReceiveTextFile.h"
 
 namespace {
@@ -30,6 +32,14 @@ CString PortRefusedText(const std::wstring& strPath)
     return strText;
 }
 
+CString LineStalledText(const FileSendError& error)
+{
+    CString strText;
+    strText.Format(L"线路停滞：串口在写超时前未能发出 %lu 字节，文件“%s”的发送已停止（对方是否在接收？）。",
+                   error.nUnsent, error.strPath.c_str());
+    return strText;
+}
+
 }  // namespace
 
 // Sends nothing while the port is closed, as 发 送 does; while a file goes, the button stops it.
@@ -44,6 +54,8 @@ void CLumetraDlg::OnBnClickedSendFile()
     CString strPath;
     if (!AskSendFilePath(strPath))
         return;
+    // What earlier sends left unsent is no part of this file; 发送 no longer counts it.
+    DiscountUnsentBytes(m_Comm.TakeUnsentWriteBytes());
     const DCB* pState = m_Comm.ReadPortState();
     FileSendError error;
     if (!m_fileSender.Start(strPath, FilePieceBytes(pState != nullptr ? pState->BaudRate : CBR_9600), error)) {
@@ -71,6 +83,16 @@ void CLumetraDlg::PumpFileSend()
         ReportError(FileErrorText(L"读取文件“%s”失败，发送已停止：%s", error.strPath, error.dwError));
     else if (progress == CFileSender::Progress::PortRefused)
         ReportError(PortRefusedText(m_fileSender.Path()));
+    else if (progress == CFileSender::Progress::LineStalled) {
+        DiscountUnsentBytes(error.nUnsent);
+        ShowCounters();
+        ReportError(LineStalledText(error));
+    }
+}
+
+void CLumetraDlg::DiscountUnsentBytes(DWORD nUnsent)
+{
+    m_nSentCount -= std::min<ULONGLONG>(nUnsent, m_nSentCount);
 }
 
 void CLumetraDlg::StopFileSend()

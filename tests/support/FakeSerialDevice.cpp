@@ -122,14 +122,15 @@ void FakeSerialDevice::SetReportedInputLimit(DWORD dwLimit)
     m_dwReportedInputLimit = dwLimit;
 }
 
-size_t FakeSerialDevice::CompletePendingWrites()
+size_t FakeSerialDevice::CompletePendingWrites(DWORD dwMostEach)
 {
     Lock lock(m_mutex);
     const size_t count = m_writes.size();
     for (const PendingWrite& write : m_writes)
     {
-        m_output.append(reinterpret_cast<const char*>(write.pSource), write.n);
-        Complete(write.pOv, ERROR_SUCCESS, write.n);
+        const DWORD dwCarried = std::min(write.n, dwMostEach);
+        m_output.append(reinterpret_cast<const char*>(write.pSource), dwCarried);
+        Complete(write.pOv, ERROR_SUCCESS, dwCarried);
     }
     m_writes.clear();
     if (count)

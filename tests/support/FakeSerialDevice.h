@@ -69,7 +69,9 @@ public:
     void SetWriteTimeoutsHonoured(bool bHonoured);
     // As Wine's pseudo-terminals: the input queue's count is reported as at most dwLimit bytes.
     void SetReportedInputLimit(DWORD dwLimit);
-    size_t CompletePendingWrites();                 // copies their bytes now, in issue order
+    // Copies their bytes now, in issue order. A line that stalls: each carries at most dwMostEach
+    // bytes and completes with that count, as a write that its time-out ended.
+    size_t CompletePendingWrites(DWORD dwMostEach = MAXDWORD);
     bool EndPendingRead(DWORD dwError);             // completes it with no bytes and dwError
     bool EndPendingWait(DWORD dwError);             // completes it with an empty mask
     void RemoveDevice();                            // later calls fail as for a vanished device

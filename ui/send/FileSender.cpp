@@ -39,9 +39,12 @@ CFileSender::Progress CFileSender::Pump(CSerialLink& link, int nMostPieces, ULON
     for (int i = 0; i < nMostPieces; ++i) {
         if (!IsSending())
             return Progress::Finished;
+        const DWORD nPending = link.PendingWriteBytes();   // a write that has ended is reaped
+        if (LineLeftBytesUnsent(link, error))
+            return Progress::LineStalled;
         // One piece waits behind the one going out, so the line never idles between pieces
         // (the port object hands it over as the first completes); no more piles up behind it.
-        if (link.PendingWriteBytes() > m_piece.size())
+        if (nPending > m_piece.size())
             return Progress::Sending;
         DWORD nRead = 0;
         if (!m_api.Read(m_hFile, m_piece.data(), static_cast<DWORD>(m_piece.size()), &nRead)) {
@@ -51,7 +54,7 @@ CFileSender::Progress CFileSender::Pump(CSerialLink& link, int nMostPieces, ULON
             return Progress::ReadFailed;
         }
         if (nRead == 0) {
-            if (link.PendingWriteBytes() != 0)
+            if (nPending != 0)
                 return Progress::Sending;   // finished once the line has taken the last piece
             Stop();
             return Progress::Finished;
@@ -67,6 +70,18 @@ CFileSender::Progress CFileSender::Pump(CSerialLink& link, int nMostPieces, ULON
         nTaken += nPieceTaken;
     }
     return IsSending() ? Progress::Sending : Progress::Finished;
+}
+
+bool CFileSender::LineLeftBytesUnsent(CSerialLink& link, FileSendError& error)
+{
+    const DWORD nUnsent = link.TakeUnsentWriteBytes();
+    if (nUnsent == 0)
+        return false;
+    m_nSent -= std::min<ULONGLONG>(nUnsent, m_nSent);
+    error.strPath = m_strPath;
+    error.nUnsent = nUnsent;
+    Stop();
+    return true;
 }
 
 void CFileSender::Stop()

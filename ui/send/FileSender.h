@@ -15,10 +15,12 @@
 #include "engine/SerialLink.h"
 #include "ui/send/SendFileApi.h"
 
-// A file that could not be opened or read: its name and the system's error code.
+// A file that could not be opened or read: its name and the system's error code; or bytes the
+// line did not take in time (nUnsent).
 struct FileSendError {
     std::wstring strPath;
     DWORD dwError = 0;
+    DWORD nUnsent = 0;
 };
 
 // A piece is about a tenth of a second of the line (ten bits a byte), within these bounds: a stop
@@ -34,6 +36,8 @@ public:
         Finished,      // every byte handed to the port and taken by it; the file is closed
         ReadFailed,    // the file could not be read (error set); closed, what went stays sent
         PortRefused,   // the port took no piece (closed or vanished); closed
+        LineStalled,   // a write ended at its time-out with nUnsent bytes unsent; closed, and
+                       // BytesSent no longer counts them
     };
 
     explicit CFileSender(SendFileApi& api = SystemSendFileApi()) : m_api(api) {}
@@ -56,6 +60,9 @@ public:
     const std::wstring& Path() const { return m_strPath; }
 
 private:
+    // A send that lost bytes must not go on as if the file went whole: stops it.
+    bool LineLeftBytesUnsent(CSerialLink& link, FileSendError& error);
+
     SendFileApi& m_api;
     HANDLE m_hFile = INVALID_HANDLE_VALUE;
     std::wstring m_strPath;

@@ -190,6 +190,30 @@ TEST_F(FileSenderTest, APortThatRefusesAPieceEndsTheSend)
     EXPECT_EQ(kPiece, nTaken) << "only what the port took counts";
 }
 
+// A write that its time-out ended (the far end stopped reading) left bytes unsent: the send stops
+// and says how many, instead of going on with a hole in the file and ending as if whole.
+TEST_F(FileSenderTest, BytesAStalledLineLeftUnsentStopTheSendAndAreNotCounted)
+{
+    MemoryFile file(Pattern(5 * kPiece));
+    CFileSender sender(file);
+    ASSERT_TRUE(sender.Start(L"C:\\data.bin", kPiece, error));
+    device.SetWritesPend(true);
+    EXPECT_EQ(Progress::Sending, sender.Pump(link, 8, nTaken, error));
+    const DWORD nPending = link.PendingWriteBytes();
+    device.CompletePendingWrites(30);
+    const ULONGLONG nEnd = ::GetTickCount64() + kPatience;
+    while (link.PendingWriteBytes() == nPending && ::GetTickCount64() < nEnd)
+        ::Sleep(1);
+
+    EXPECT_EQ(Progress::LineStalled, sender.Pump(link, 8, nTaken, error));
+    EXPECT_EQ(kPiece - 30, error.nUnsent);
+    EXPECT_EQ(L"C:\\data.bin", error.strPath);
+    EXPECT_FALSE(sender.IsSending());
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(kPiece + 30, sender.BytesSent()) << "the second piece, still going out, and what the first carried";
+    EXPECT_EQ(2u, device.CountCalls(Call::WriteFile)) << "nothing handed after the stall";
+}
+
 TEST(FilePieceBytes, AboutATenthOfASecondOfTheLineWithinBounds)
 {
     const struct { DWORD nBaud; DWORD nBytes; } cases[] = {
