@@ -89,7 +89,7 @@ void CLumetraDlg::ShowSentBytes(const std::string& bytes)
     ::GetLocalTime(&now);
     std::wstring text;
     m_receiveFormatter.FormatSent(bytes, LocalMilliseconds(now), text);
-    m_receiveHeld.Add(std::move(text), 0, m_bHexDisplay != FALSE);
+    m_receiveHeld.AddSent(std::move(text), m_bHexDisplay != FALSE);
     if (HeldTextDueNow())
         ShowHeldReceiveText();
 }

@@ -31,11 +31,13 @@ public:
 
     // The text of nBytes bytes read, after everything held; bHex: formatted as hex.
     void Add(std::wstring text, DWORD nBytes, bool bHex);
+    // The row of a send ("显示发送"): left out like the rest, and counted as a send.
+    void AddSent(std::wstring text, bool bHex);
     // nBytes were dropped before the window read them: what is held goes too (it came before
     // them), and the next text shown starts after a line that says so.
     void Lost(ULONGLONG nBytes);
     // Nothing to show: no text and nothing left out.
-    bool IsEmpty() const { return m_pieces.empty() && m_nLeftOut == 0 && m_nLost == 0; }
+    bool IsEmpty() const { return m_pieces.empty() && m_nLeftOut == 0 && m_nSendsLeftOut == 0 && m_nLost == 0; }
     // Some of the held text is hex: its rows break between bytes.
     bool HasHex() const { return m_bHasHex; }
     // The text to append to an area that ends inside a line or not: a line for what was left out
@@ -48,13 +50,18 @@ private:
     struct Piece {
         std::wstring text;
         DWORD nBytes;
+        bool bSent;
     };
+
+    void Hold(Piece piece, bool bHex);
 
     size_t m_nMostHeldCharacters;
     std::deque<Piece> m_pieces;
     size_t m_nHeldCharacters = 0;   // the pieces' text
     ULONGLONG m_nHeldBytes = 0;     // the bytes they show
+    ULONGLONG m_nHeldSends = 0;     // the sends' rows among them
     ULONGLONG m_nLeftOut = 0;     // read, counted and logged, not shown
+    ULONGLONG m_nSendsLeftOut = 0;  // sends' rows not shown
     ULONGLONG m_nLost = 0;        // never read by the window
     bool m_bHasHex = false;
 };

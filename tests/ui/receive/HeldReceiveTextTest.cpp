@@ -36,6 +36,14 @@ TEST(HeldReceiveText, KeepsTheNewestPiecesAndSaysOnARowOfItsOwnWhatItLeftOut)
     held.Add(L"next", 4, false);
     EXPECT_EQ(L"[显示跟不上，略去 20 字节；接收缓冲已满，丢失 500 字节]\r\nnext", held.Take(false));
 
+    held.AddSent(L"[发] AT\r\n", false);
+    held.Add(L"0123456789ABCDE", 15, false);
+    EXPECT_EQ(L"[显示跟不上，略去 1 次发送]\r\n0123456789ABCDE", held.Take(false)) << "a send's row left out is said too";
+    held.Add(L"ab", 2, false);
+    held.AddSent(L"[发] AT\r\n", false);
+    held.Lost(5);
+    EXPECT_EQ(L"[显示跟不上，略去 2 字节和 1 次发送；接收缓冲已满，丢失 5 字节]\r\n", held.Take(false));
+
     held.Lost(7);
     EXPECT_EQ(L"\r\n[接收缓冲已满，丢失 7 字节]\r\n", held.Take(true)) << "nothing after it: the row ends";
 
