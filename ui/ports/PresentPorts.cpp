@@ -1,5 +1,6 @@
 #include "ui/ports/PresentPorts.h"
 
+#include <algorithm>
 #include <iterator>
 #include <map>
 #include <string>
@@ -19,18 +20,23 @@ constexpr DWORD kPortNameChars = 16;
 constexpr DWORD kValueNameChars = 256;
 constexpr DWORD kDescriptionChars = 256;
 
+// The text of a registry value of cbData bytes, up to its terminator: the registry does not
+// guarantee one, and what follows the value in the buffer is not the value's.
+std::wstring RegistryText(const wchar_t* pszData, DWORD cbData)
+{
+    const wchar_t* end = pszData + cbData / sizeof(wchar_t);
+    return std::wstring(pszData, std::find(pszData, end, L'\0'));
+}
+
 // The number of a port name, "COMn" (any case) with 1 <= n <= nHighest; 0 for anything else.
-// The text is the registry's: cbData bytes, a terminator not guaranteed.
 int PortNumber(const wchar_t* pszData, DWORD cbData, int nHighest)
 {
-    const wchar_t* last = pszData + cbData / sizeof(wchar_t);
-    while (last != pszData && last[-1] == L'\0')
-        --last;
-    if (last - pszData < 4 || (pszData[0] | 0x20) != L'c' || (pszData[1] | 0x20) != L'o'
-        || (pszData[2] | 0x20) != L'm')
+    const std::wstring text = RegistryText(pszData, cbData);
+    const wchar_t* last = text.c_str() + text.size();
+    if (text.size() < 4 || (text[0] | 0x20) != L'c' || (text[1] | 0x20) != L'o' || (text[2] | 0x20) != L'm')
         return 0;
     unsigned long long nNumber = 0;
-    if (ReadDecimalDigits(pszData + 3, last, static_cast<unsigned long long>(nHighest), nNumber) != last
+    if (ReadDecimalDigits(text.c_str() + 3, last, static_cast<unsigned long long>(nHighest), nNumber) != last
         || nNumber == 0)
         return 0;
     return static_cast<int>(nNumber);
@@ -117,15 +123,14 @@ void ReadNames(PortListApi& api, int nHighest, std::map<int, std::wstring>& port
         const auto port = ports.find(nNumber);
         if (port == ports.end() || !port->second.empty())
             continue;
-        wchar_t szDescription[kDescriptionChars];
+        wchar_t szDescription[kDescriptionChars] = L"";
         DWORD nType = 0;
+        DWORD cbDescription = sizeof(szDescription);
         if (api.SetupDiGetDeviceRegistryPropertyW(hDevices, &device, SPDRP_DEVICEDESC, &nType,
                                                   reinterpret_cast<BYTE*>(szDescription), sizeof(szDescription),
-                                                  nullptr)
-            && nType == REG_SZ) {
-            szDescription[kDescriptionChars - 1] = L'\0';
-            port->second = szDescription;
-        }
+                                                  &cbDescription)
+            && nType == REG_SZ)
+            port->second = RegistryText(szDescription, std::min<DWORD>(cbDescription, sizeof(szDescription)));
     }
     api.SetupDiDestroyDeviceInfoList(hDevices);
 }

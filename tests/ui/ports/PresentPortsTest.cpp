@@ -2,6 +2,7 @@
 // Wine, what each COM link leads to.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <map>
@@ -36,6 +37,7 @@ struct RegistryValue {
 struct PortsDevice {
     std::optional<std::wstring> portName;      // its device key's "PortName"
     std::optional<std::wstring> description;   // SPDRP_DEVICEDESC
+    bool bDescriptionTerminated = true;
 };
 
 // What GetFileAttributesW answers for \\.\COMn under Wine.
@@ -134,16 +136,21 @@ public:
 
     BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO, PSP_DEVINFO_DATA DeviceInfoData, DWORD Property,
                                            PDWORD PropertyRegDataType, PBYTE PropertyBuffer,
-                                           DWORD PropertyBufferSize, PDWORD) override
+                                           DWORD PropertyBufferSize, PDWORD RequiredSize) override
     {
-        const std::optional<std::wstring>& description = devices.at(DeviceInfoData->DevInst).description;
-        if (Property != SPDRP_DEVICEDESC || !description) {
+        const PortsDevice& device = devices.at(DeviceInfoData->DevInst);
+        if (Property != SPDRP_DEVICEDESC || !device.description) {
             m_nLastError = ERROR_INVALID_DATA;
             return FALSE;
         }
         *PropertyRegDataType = REG_SZ;
+        // What the buffer held before: none of the value's.
+        std::fill_n(reinterpret_cast<wchar_t*>(PropertyBuffer), PropertyBufferSize / sizeof(wchar_t), L'X');
         DWORD cbData = PropertyBufferSize;
-        return CopyData(*description, true, PropertyBuffer, &cbData) == ERROR_SUCCESS;
+        const LONG nResult = CopyData(*device.description, device.bDescriptionTerminated, PropertyBuffer, &cbData);
+        if (RequiredSize != nullptr)
+            *RequiredSize = cbData;
+        return nResult == ERROR_SUCCESS;
     }
 
     BOOL SetupDiDestroyDeviceInfoList(HDEVINFO DeviceInfoSet) override
@@ -215,10 +222,10 @@ TEST(PresentPortsTest, PortsTheSystemListsWithTheirDevicesNames)
         { L"several, by number, each once",
           std::vector<RegistryValue>{ Port(L"COM12"), Port(L"COM3"), { L"\\Device\\VCP0", REG_SZ, L"COM3" } },
           false, {}, {}, { { 3, L"" }, { 12, L"" } } },
-        { L"names from the Ports devices; a name missing, a device without a port name or on no listed port",
+        { L"names from the Ports devices (one stored without its terminator); a name missing, a device without a port name or on no listed port",
           std::vector<RegistryValue>{ Port(L"COM3"), Port(L"COM12") }, false, {},
           { { L"COM9", L"Not listed" }, { std::nullopt, L"No port name" }, { L"LPT1", L"打印机端口" },
-            { L"COM12", std::nullopt }, { L"COM3", L"USB-SERIAL CH340" }, { L"COM3", L"Second device" } },
+            { L"COM12", std::nullopt }, { L"COM3", L"USB-SERIAL CH340", false }, { L"COM3", L"Second device" } },
           { { 3, L"USB-SERIAL CH340" }, { 12, L"" } } },
         { L"values that name no port of the list are left out",
           std::vector<RegistryValue>{
