@@ -123,12 +123,17 @@ LRESULT CLumetraDlg::OnCommRlsd(WPARAM wParam, LPARAM lParam)
 }
 
 // Notifications still queued when the port closed, or for the previous port of a reconnect, are
-// not about the line the indicators show.
+// not about the line the indicators show. The port object reports a line as off when it could not
+// read the status: a port that cannot tell shows unknown.
 LRESULT CLumetraDlg::ShowModemLine(WPARAM wParam, CModemStatusLines::Line line, LPARAM lParam)
 {
     if (!m_Comm.IsOpen() || static_cast<int>(wParam) != m_Comm.PortNumber())
         return 0;
-    m_modemStatus.Set(line, lParam != 0);
+    DWORD dwStatus = 0;
+    if (m_Comm.ReadModemStatus(&dwStatus))
+        m_modemStatus.Set(line, lParam != 0);
+    else
+        m_modemStatus.Forget();
     ShowModemStatus();
     return 0;
 }

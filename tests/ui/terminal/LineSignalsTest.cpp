@@ -165,6 +165,15 @@ TEST_F(LineSignalsTest, StatusLinesAreReadAtConnectFollowTheNotificationsAndAreU
     Connect();
     EXPECT_EQ((std::vector<std::wstring>{ L"CTS ？", L"DSR ？", L"RI ？", L"DCD ？" }), Texts(indicators))
         << "a port that cannot tell";
+    // A line's notification from a port that cannot tell leaves it unknown; the next one, once
+    // the port can tell again, shows that line.
+    ASSERT_TRUE(device.WaitForPendingWait(kWaitMs));
+    device.RaiseEvents(EV_CTS);
+    ASSERT_TRUE(device.WaitForPendingWait(kWaitMs));
+    device.ClearFaults();
+    device.RaiseEvents(EV_DSR);
+    EXPECT_TRUE(WaitForTexts(indicators, { L"CTS ？", L"DSR ●", L"RI ？", L"DCD ？" }))
+        << testing::PrintToString(Texts(indicators));
 }
 
 // A port reports errors with an error event, or, while bytes keep arriving (a wrong baud rate
