@@ -54,8 +54,7 @@ void CLumetraDlg::OnBnClickedSendFile()
     CString strPath;
     if (!AskSendFilePath(strPath))
         return;
-    // What earlier sends left unsent is no part of this file; 发送 no longer counts it.
-    DiscountUnsentBytes(m_Comm.TakeUnsentWriteBytes());
+    ShowCounters();   // takes what earlier sends left unsent: no part of this file
     const DCB* pState = m_Comm.ReadPortState();
     FileSendError error;
     if (!m_fileSender.Start(strPath, FilePieceBytes(pState != nullptr ? pState->BaudRate : CBR_9600), error)) {

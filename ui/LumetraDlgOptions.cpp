@@ -130,6 +130,10 @@ void CLumetraDlg::WriteSendBytes(const std::string& bytes)
 
 void CLumetraDlg::ShowCounters()
 {
+    // A write that its time-out ended (a stalled line) sent only part of its bytes: 发送 counts
+    // what went. While a file goes, its sender takes them, and stops.
+    if (!m_fileSender.IsSending())
+        DiscountUnsentBytes(m_Comm.TakeUnsentWriteBytes());
     if (m_nShownReceived != m_nReceivedCount) {
         SetDlgItemText(IDC_RECEIVE_COUNT, CounterText(L"接收：", m_nReceivedCount));
         m_nShownReceived = m_nReceivedCount;
