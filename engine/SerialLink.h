@@ -210,9 +210,10 @@ public:
     // writing. With MODE_TX_BUFFER the bytes wait in TransmitBuffer() instead. Any thread.
     DWORD PendingWriteBytes() { return m_directWrites.OutstandingBytes(); }
     // Bytes of direct overlapped writes that BytesWritten counted and the port did not send, taken
-    // since the last call: what a write ended by its time-out left unsent (the line stalled:
-    // a far end that stopped reading, CTS held low), and the whole of a write that failed when its
-    // turn came. Dropped by Close. Any thread.
+    // since the last call: what a write ended by its time-out (the line stalled: a far end that
+    // stopped reading, CTS held low) or by a purge (line errors found by a later write) left
+    // unsent, and the whole of a write that failed when its turn came. Dropped by Close. Any
+    // thread.
     DWORD TakeUnsentWriteBytes() { return m_directWrites.TakeUnsentBytes(); }
 
     bool IsOpen() const { return m_hPort != INVALID_HANDLE_VALUE; }

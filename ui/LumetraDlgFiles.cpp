@@ -32,10 +32,10 @@ CString PortRefusedText(const std::wstring& strPath)
     return strText;
 }
 
-CString LineStalledText(const FileSendError& error)
+CString BytesUnsentText(const FileSendError& error)
 {
     CString strText;
-    strText.Format(L"线路停滞：串口在写超时前未能发出 %lu 字节，文件“%s”的发送已停止（对方是否在接收？）。",
+    strText.Format(L"串口有 %lu 字节未能发出（写超时：对方是否在接收？或因线路错误被清除），文件“%s”的发送已停止。",
                    error.nUnsent, error.strPath.c_str());
     return strText;
 }
@@ -82,10 +82,10 @@ void CLumetraDlg::PumpFileSend()
         ReportError(FileErrorText(L"读取文件“%s”失败，发送已停止：%s", error.strPath, error.dwError));
     else if (progress == CFileSender::Progress::PortRefused)
         ReportError(PortRefusedText(m_fileSender.Path()));
-    else if (progress == CFileSender::Progress::LineStalled) {
+    else if (progress == CFileSender::Progress::BytesUnsent) {
         DiscountUnsentBytes(error.nUnsent);
         ShowCounters();
-        ReportError(LineStalledText(error));
+        ReportError(BytesUnsentText(error));
     }
 }
 

@@ -41,7 +41,7 @@ CFileSender::Progress CFileSender::Pump(CSerialLink& link, int nMostPieces, ULON
             return Progress::Finished;
         const DWORD nPending = link.PendingWriteBytes();   // a write that has ended is reaped
         if (LineLeftBytesUnsent(link, error))
-            return Progress::LineStalled;
+            return Progress::BytesUnsent;
         // One piece waits behind the one going out, so the line never idles between pieces
         // (the port object hands it over as the first completes); no more piles up behind it.
         if (nPending > m_piece.size())

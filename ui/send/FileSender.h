@@ -16,7 +16,7 @@
 #include "ui/send/SendFileApi.h"
 
 // A file that could not be opened or read: its name and the system's error code; or bytes the
-// line did not take in time (nUnsent).
+// port did not send (nUnsent).
 struct FileSendError {
     std::wstring strPath;
     DWORD dwError = 0;
@@ -36,7 +36,8 @@ public:
         Finished,      // every byte handed to the port and taken by it; the file is closed
         ReadFailed,    // the file could not be read (error set); closed, what went stays sent
         PortRefused,   // the port took no piece (closed or vanished); closed
-        LineStalled,   // a write ended at its time-out with nUnsent bytes unsent; closed, and
+        BytesUnsent,   // a write ended with nUnsent bytes unsent (its time-out ran out on a
+                       // stalled line, or a purge after line errors ended it); closed, and
                        // BytesSent no longer counts them
     };
 

@@ -205,7 +205,7 @@ TEST_F(FileSenderTest, BytesAStalledLineLeftUnsentStopTheSendAndAreNotCounted)
     while (link.PendingWriteBytes() == nPending && ::GetTickCount64() < nEnd)
         ::Sleep(1);
 
-    EXPECT_EQ(Progress::LineStalled, sender.Pump(link, 8, nTaken, error));
+    EXPECT_EQ(Progress::BytesUnsent, sender.Pump(link, 8, nTaken, error));
     EXPECT_EQ(kPiece - 30, error.nUnsent);
     EXPECT_EQ(L"C:\\data.bin", error.strPath);
     EXPECT_FALSE(sender.IsSending());
