@@ -83,13 +83,14 @@ protected:
         ASSERT_TRUE(link.Open(4));
         device.ClearCalls();
     }
-    // The write in flight completes; the port object notices on a pool thread of its own and
-    // hands the device the next write waiting, if any.
-    void LineSendsTheWriteGoingOut()
+    // The write in flight completes, having carried at most nMostCarried bytes (fewer: its
+    // time-out ended it); the port object notices on a pool thread of its own and hands the
+    // device the next write waiting, if any.
+    void LineSendsTheWriteGoingOut(DWORD nMostCarried = MAXDWORD)
     {
         const DWORD nPending = link.PendingWriteBytes();
         ASSERT_NE(0u, nPending);
-        device.CompletePendingWrites();
+        device.CompletePendingWrites(nMostCarried);
         const ULONGLONG nEnd = ::GetTickCount64() + kPatience;
         while (link.PendingWriteBytes() == nPending && ::GetTickCount64() < nEnd)
             ::Sleep(1);
@@ -199,11 +200,7 @@ TEST_F(FileSenderTest, BytesAStalledLineLeftUnsentStopTheSendAndAreNotCounted)
     ASSERT_TRUE(sender.Start(L"C:\\data.bin", kPiece, error));
     device.SetWritesPend(true);
     EXPECT_EQ(Progress::Sending, sender.Pump(link, 8, nTaken, error));
-    const DWORD nPending = link.PendingWriteBytes();
-    device.CompletePendingWrites(30);
-    const ULONGLONG nEnd = ::GetTickCount64() + kPatience;
-    while (link.PendingWriteBytes() == nPending && ::GetTickCount64() < nEnd)
-        ::Sleep(1);
+    LineSendsTheWriteGoingOut(30);
 
     EXPECT_EQ(Progress::BytesUnsent, sender.Pump(link, 8, nTaken, error));
     EXPECT_EQ(kPiece - 30, error.nUnsent);
