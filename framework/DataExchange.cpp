@@ -243,6 +243,10 @@ void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value)
         value = text;
         return;
     }
+    // A box being typed into that already shows the text keeps it as it is: selecting the entry
+    // would select the whole text, and the next key typed would replace it.
+    if ((::GetWindowLongW(hWndCtrl, GWL_STYLE) & 3) == CBS_DROPDOWN && GetWindowTextOf(hWndCtrl) == value)
+        return;
     const int nIndex = static_cast<int>(::SendMessageW(hWndCtrl, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                                        reinterpret_cast<LPARAM>(value.GetString())));
     if (nIndex == CB_ERR)

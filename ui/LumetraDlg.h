@@ -92,7 +92,7 @@ protected:
     // overwriting asked; false when cancelled.
     bool AskNewFilePath(LPCWSTR pszExtension, LPCWSTR pszFilter, CString& strPath);
 
-    void ConfigurePort();
+    void ConfigurePort(DWORD nBaud);
     // Reads the controls and shows the held text; ShowHeldReceiveText does the latter alone.
     void RefreshReceiveArea();
     void ShowHeldReceiveText();

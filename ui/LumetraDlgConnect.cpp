@@ -58,10 +58,13 @@ void CLumetraDlg::OnBnClickedConnect()
         strMessage.Format(L"打开COM%d口失败!", nPort);
         ReportError(strMessage);
     }
-    ConfigurePort();
+    ConfigurePort(nBaud);
 }
 
-void CLumetraDlg::ConfigurePort()
+// nBaud: the rate checked from the box's text. The line settings read it again from its plain
+// decimal text, not from the box: a padded or long text (blanks, leading zeros) would be cut
+// before it is read.
+void CLumetraDlg::ConfigurePort(DWORD nBaud)
 {
     if (!m_Comm.IsOpen())
         return;
@@ -70,7 +73,8 @@ void CLumetraDlg::ConfigurePort()
     // The flow-control list is read from the control, as the port list is: with 不变 the
     // port's flow fields go back exactly as it reported them.
     DCB* pState = m_Comm.ReadPortState();
-    if (pState != nullptr && SetLineSettings(*pState, m_strBaud, m_nDataBits, m_nStopBits, m_nParity)
+    if (pState != nullptr
+        && SetLineSettings(*pState, std::to_wstring(nBaud).c_str(), m_nDataBits, m_nStopBits, m_nParity)
         && SetFlowControl(*pState, m_cbFlowControl.GetCurSel()) && m_Comm.ApplyPortState(*pState)) {
         // Above the terminal's rates the default driver queue holds only milliseconds of the
         // line: give it a quarter of a second at 3 Mbaud. A driver that keeps its own size is
@@ -81,9 +85,11 @@ void CLumetraDlg::ConfigurePort()
         return;
     }
 
-    ReportError(L"配置串口失败");
+    // Closed before the message: the timers that its box's loop goes on dispatching (a cyclic
+    // send) must find no port with the settings just refused.
     m_Comm.Close(CSerialLink::STOP_WAIT);
     DropHeldReceiveText();
     WatchOptions();
     SendDlgItemMessage(IDC_CONNECT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kConnectCaption));
+    ReportError(L"配置串口失败");
 }

@@ -51,6 +51,8 @@ void CLumetraDlg::OnBnClickedCyclicSend()
     // an interval that was read (a refused one has shown its message).
     if (!m_bCyclicSend)
         KillTimer(CYCLIC_SEND_TIMER);
+    else if (bRead && m_nInterval < 0)   // a pasted sign: as a timer's interval, about 50 days
+        ReportError(L"循环发送的间隔不能是负数，请输入毫秒数（0 或更大）。");
     else if (bRead)
         SetTimer(CYCLIC_SEND_TIMER, static_cast<UINT>(m_nInterval));
 }
@@ -86,11 +88,12 @@ void CLumetraDlg::OnTimer(UINT_PTR nIDEvent)
         } else if (TickMaySend(m_Comm.PendingWriteBytes())) {
             m_bControlsRefused = false;
             OnBnClickedSend();
-            // A refused interval entry is replaced by the interval last taken: left empty, it
-            // would bring the message back at every tick, before the user could type a number.
+            // A refused number entry is replaced by the number last taken: left empty, it would
+            // bring the message back at every tick, before the user could type a number.
             if (m_bControlsRefused) {
                 CDataExchange dx(this, FALSE);
                 DDX_Text(&dx, IDC_INTERVAL_EDIT, m_nInterval);
+                DDX_Text(&dx, IDC_PACKET_GAP_EDIT, m_nPacketGap);
             }
         }
     }

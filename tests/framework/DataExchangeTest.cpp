@@ -310,6 +310,14 @@ TEST(DataExchangeTest, LoadSelectsListEntriesByTheirWholeText)
         dlg.m_strComboText = L"ALPHA";
         dlg.UpdateData(FALSE);
         EXPECT_EQ(0, CurSel(hDlg, IDC_EDITCOMBO)) << "whole-text match ignores case, as the control does";
+        // Text being typed that already is the value stays as it is, caret included: selecting
+        // its entry again would select the whole text, and the next key would replace it.
+        ::SetDlgItemTextW(hDlg, IDC_EDITCOMBO, L"beta");
+        ::SendDlgItemMessageW(hDlg, IDC_EDITCOMBO, CB_SETEDITSEL, 0, MAKELPARAM(4, 4));
+        dlg.m_strComboText = L"beta";
+        dlg.UpdateData(FALSE);
+        EXPECT_EQ(static_cast<DWORD>(MAKELONG(4, 4)),
+                  static_cast<DWORD>(::SendDlgItemMessageW(hDlg, IDC_EDITCOMBO, CB_GETEDITSEL, 0, 0)));
         ::EndDialog(hDlg, IDOK);
     });
 }

@@ -67,29 +67,36 @@ TEST_F(TerminalTest, DataArrivingWithAnEmptiedIntervalShowsOneValidationMessageA
     EXPECT_EQ(nullptr, Host().FindOwnedBox());
 }
 
-TEST_F(TerminalTest, TicksWithAnEmptiedIntervalNeverStackValidationMessages)
+TEST_F(TerminalTest, TicksWithAnEmptiedNumberBoxNeverStackValidationMessages)
 {
     Connect(kFirstCom);
-    StartCyclicSend(L"T", L"20");
-    ASSERT_EQ("T", Peer(kFirstCom).Receive(1, kWaitMs));
-    Host().SetText(IDC_INTERVAL_EDIT, L"");
+    const struct { int nID; const wchar_t* pszTaken; const wchar_t* pszPrompt; } boxes[] = {
+        { IDC_INTERVAL_EDIT, L"20", kValidationPrompt },
+        { IDC_PACKET_GAP_EDIT, L"20", L"请输入一个正整数。" },
+    };
+    for (const auto& box : boxes) {
+        SCOPED_TRACE(box.nID);
+        StartCyclicSend(L"T", L"20");
+        ASSERT_EQ("T", Peer(kFirstCom).Receive(1, kWaitMs));
+        Host().SetText(box.nID, L"");
 
-    HWND hWndBox = Host().WaitForOwnedBox();
-    ASSERT_NE(nullptr, hWndBox);
-    EXPECT_EQ(kValidationPrompt, testsupport::ReadBox(hWndBox).text);
-    // Ticks every 20 ms and bytes from the device, all while the message is up.
-    const int nMost = MostBoxesWhileSending(Peer(kFirstCom), 1000, [this] { return VisibleBoxCount(); });
-    ASSERT_EQ(1, nMost) << "ticks and notifications during the message stack nothing";
-    ASSERT_TRUE(DialogHostBase::PressOk(hWndBox));
+        HWND hWndBox = Host().WaitForOwnedBox();
+        ASSERT_NE(nullptr, hWndBox);
+        EXPECT_EQ(box.pszPrompt, testsupport::ReadBox(hWndBox).text);
+        // Ticks every 20 ms and bytes from the device, all while the message is up.
+        const int nMost = MostBoxesWhileSending(Peer(kFirstCom), 1000, [this] { return VisibleBoxCount(); });
+        ASSERT_EQ(1, nMost) << "ticks and notifications during the message stack nothing";
+        ASSERT_TRUE(DialogHostBase::PressOk(hWndBox));
 
-    // The tick puts the interval last taken back, so the next ticks do not bring the message
-    // back before the user could type; the box can then be unticked by a click alone.
-    ASSERT_TRUE(dialog_host::WaitUntil([&] { return Host().Text(IDC_INTERVAL_EDIT) == L"20"; }, kWaitMs));
-    ASSERT_EQ(nullptr, Host().FindOwnedBox());
-    Host().Click(IDC_CYCLIC_SEND);
-    EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED), Host().CheckState(IDC_CYCLIC_SEND));
-    Peer(kFirstCom).ReceiveUntilQuiet(300, kWaitMs);
-    EXPECT_EQ("", Peer(kFirstCom).ReceiveUntilQuiet(500, 500)) << "cyclic sending stopped";
+        // The tick puts the number last taken back, so the next ticks do not bring the message
+        // back before the user could type; the box can then be unticked by a click alone.
+        ASSERT_TRUE(dialog_host::WaitUntil([&] { return Host().Text(box.nID) == box.pszTaken; }, kWaitMs));
+        ASSERT_EQ(nullptr, Host().FindOwnedBox());
+        Host().Click(IDC_CYCLIC_SEND);
+        EXPECT_EQ(static_cast<UINT>(BST_UNCHECKED), Host().CheckState(IDC_CYCLIC_SEND));
+        Peer(kFirstCom).ReceiveUntilQuiet(300, kWaitMs);
+        EXPECT_EQ("", Peer(kFirstCom).ReceiveUntilQuiet(500, 500)) << "cyclic sending stopped";
+    }
 
     Host().Click(IDC_CLEAR_RECEIVE);
     ASSERT_TRUE(Peer(kFirstCom).Send("still here"));
@@ -140,6 +147,16 @@ TEST_F(TerminalTest, UntickingStopsCyclicSendingWhateverTheIntervalBoxHolds)
     Peer(kFirstCom).ReceiveUntilQuiet(300, kWaitMs);   // what was on its way already
     EXPECT_EQ("", Peer(kFirstCom).ReceiveUntilQuiet(500, 500)) << "a tick sent with the box unticked";
     EXPECT_FALSE(timerWasRunning()) << "the tick left cyclic sending on";
+
+    // A pasted sign is refused: as a timer's interval it would never come round.
+    Host().SetText(IDC_INTERVAL_EDIT, L"-5");
+    tick = Host().ClickAsync(IDC_CYCLIC_SEND);
+    hWndBox = Host().WaitForOwnedBox();
+    ASSERT_NE(nullptr, hWndBox);
+    EXPECT_EQ(L"循环发送的间隔不能是负数，请输入毫秒数（0 或更大）。", testsupport::ReadBox(hWndBox).text);
+    ASSERT_TRUE(DialogHostBase::PressOk(hWndBox));
+    ASSERT_TRUE(Host().Wait(tick));
+    EXPECT_FALSE(timerWasRunning()) << "a negative interval started cyclic sending";
 }
 
 // The validation message of a click or of Enter: notifications that arrive while it is up return

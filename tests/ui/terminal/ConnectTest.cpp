@@ -97,10 +97,16 @@ TEST_F(TerminalTest, OtherSelectionsGiveWhatTheySay)
 // before the port is touched.
 TEST_F(TerminalTest, TypedBaudRateIsUsedAndABadOneRefusedBeforeThePortIsOpened)
 {
-    Host().SetText(IDC_BAUD_LIST, L"230400");
-    Connect(kFirstCom);
-    EXPECT_EQ(230400u, LineState(kFirstCom).BaudRate);
-    Disconnect();
+    // Blanks or zeros in front, however many, leave the rate as typed.
+    const struct { std::wstring typed; DWORD nBaud; } good[] = {
+        { L"230400", 230400 }, { std::wstring(40, L' ') + L"9600", 9600 }, { std::wstring(30, L'0') + L"115200", 115200 },
+    };
+    for (const auto& g : good) {
+        Host().SetText(IDC_BAUD_LIST, g.typed);
+        Connect(kFirstCom);
+        EXPECT_EQ(g.nBaud, LineState(kFirstCom).BaudRate);
+        Disconnect();
+    }
 
     for (const wchar_t* pszBad : { L"0", L"9600bps", L"" }) {
         const size_t nApplied = m_commStates.AppliedOn(DialogThreadId()).size();
@@ -130,14 +136,19 @@ TEST_F(TerminalTest, PortThatCannotBeOpenedIsReportedAndStaysClosed)
 
 TEST_F(TerminalTest, RefusedConfigurationIsReportedAndClosesThePortAgain)
 {
+    StartCyclicSend(L"X", L"20");   // ticks go on under the message's loop
     Host().SelectComboItem(IDC_DATABITS_LIST, 1, true);   // "6位": refused on a pseudo-terminal
     SelectPort(kFirstCom);
     auto click = Host().ClickAsync(IDC_CONNECT);
-    const auto box = Host().DismissMessageBox();
-    ASSERT_TRUE(box.has_value());
+    HWND hWndBox = Host().WaitForOwnedBox();
+    ASSERT_NE(nullptr, hWndBox);
+    EXPECT_EQ("", Peer(kFirstCom).ReceiveUntilQuiet(300, 300)) << "sent with the settings refused";
+    const auto box = testsupport::ReadBox(hWndBox);
+    ASSERT_TRUE(DialogHostBase::PressOk(hWndBox));
     ASSERT_TRUE(Host().Wait(click));
-    EXPECT_EQ(L"错误", box->caption);
-    EXPECT_EQ(L"配置串口失败", box->text);
+    Host().Click(IDC_CYCLIC_SEND);
+    EXPECT_EQ(L"错误", box.caption);
+    EXPECT_EQ(L"配置串口失败", box.text);
     EXPECT_EQ(L"连接", Host().Text(IDC_CONNECT));
     EXPECT_FALSE(IsOpen());
     EXPECT_EQ(std::vector<Announcement>{ Opened(kFirstCom) }, Announcements()) << "no WM_PORT_CLOSED on this path";
