@@ -187,15 +187,17 @@ public:
         // when they never saw it empty in between (bytes kept coming), and for the second and
         // later pieces of one fill.
         ULONGLONG nQuietBefore;
+        // Set by ReadReceived only: bytes the bound dropped since the last read. The bound drops
+        // the oldest, so they came between the bytes read last and these.
+        DWORD nLostBefore;
     };
     // With MODE_RX_BUFFER: up to n bytes from the receive buffer, all staged by one fill, with
-    // their timing. 0 when the buffer is empty. Any thread.
+    // their timing. 0 when the buffer is empty (pTiming->nLostBefore still says). Any thread.
     DWORD ReadReceived(void* pDest, DWORD n, ReceiveTiming* pTiming);
     // Most bytes the receive buffer holds (0, the default: no bound). Past it a fill drops the
-    // oldest bytes, so a reader that stops reading cannot make it grow without limit.
+    // oldest bytes, so a reader that stops reading cannot make it grow without limit; ReadReceived
+    // tells where.
     void SetReceiveBound(DWORD dwBound);
-    // Bytes dropped by the bound since the last call. Any thread.
-    DWORD TakeReceiveOverflow();
     // Driver queue sizes (SetupComm) for the open port, for lines faster than the default
     // queues carry between two monitor passes; fills then take up to dwInQueue bytes at a time.
     bool SetDriverQueues(DWORD dwInQueue, DWORD dwOutQueue);

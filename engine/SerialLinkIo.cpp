@@ -122,7 +122,7 @@ DWORD CSerialLink::FillReceiveBuffer(DWORD n)
     {
         const ULONGLONG nNow = ::GetTickCount64();
         const ULONGLONG nLastEmpty = m_nRxLastEmpty;
-        m_rxRuns.push_back({dwTotal, {nNow, nLastEmpty > m_nRxLastFill ? nLastEmpty - m_nRxLastFill : 0}});
+        m_rxRuns.push_back({dwTotal, {nNow, nLastEmpty > m_nRxLastFill ? nLastEmpty - m_nRxLastFill : 0, 0}});
         m_nRxLastFill = nNow;
     }
     if (m_dwRxBound != 0 && m_rxBuffer.m_dwCount > m_dwRxBound)
@@ -156,10 +156,16 @@ DWORD CSerialLink::ReadReceived(void* pDest, DWORD n, ReceiveTiming* pTiming)
         dwRunBytes += run.dwCount;
     if (dwRunBytes > m_rxBuffer.m_dwCount)
         ForgetReceivedRuns(dwRunBytes - m_rxBuffer.m_dwCount);
+    const DWORD dwLost = m_dwRxOverflow;
+    m_dwRxOverflow = 0;
     if (m_rxRuns.empty())
+    {
+        *pTiming = ReceiveTiming{0, 0, dwLost};
         return 0;
+    }
     const ReceivedRun run = m_rxRuns.front();
     *pTiming = run.timing;
+    pTiming->nLostBefore = dwLost;
     const DWORD dwTaken = m_rxBuffer.Consume(pDest, std::min(n, run.dwCount));
     ForgetReceivedRuns(dwTaken);
     // The rest of the fill follows these bytes without a gap.
@@ -172,14 +178,6 @@ void CSerialLink::SetReceiveBound(DWORD dwBound)
 {
     BlockBuffer::Guard guard(m_rxBuffer);
     m_dwRxBound = dwBound;
-}
-
-DWORD CSerialLink::TakeReceiveOverflow()
-{
-    BlockBuffer::Guard guard(m_rxBuffer);
-    const DWORD dwOverflow = m_dwRxOverflow;
-    m_dwRxOverflow = 0;
-    return dwOverflow;
 }
 
 bool CSerialLink::SetDriverQueues(DWORD dwInQueue, DWORD dwOutQueue)

@@ -93,6 +93,7 @@ protected:
     bool AskNewFilePath(LPCWSTR pszExtension, LPCWSTR pszFilter, CString& strPath);
 
     void ConfigurePort(DWORD nBaud);
+    void ClosePort();
     // Reads the controls and shows the held text; ShowHeldReceiveText does the latter alone.
     void RefreshReceiveArea();
     void ShowHeldReceiveText();

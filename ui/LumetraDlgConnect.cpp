@@ -27,15 +27,8 @@ void CLumetraDlg::OnBnClickedConnect()
 
     if (m_Comm.IsOpen()) {
         StopFileSend();
-        m_Comm.Close(CSerialLink::STOP_WAIT);
-        TakeStagedBytes();       // what was read before the line closed
-        ShowHeldReceiveText();
-        DropHeldReceiveText();   // a part character waits for bytes that will not come
-        RefreshOptions();
-        WatchOptions();
-        ForgetModemStatus();
+        ClosePort();
         SendToMainWindow(WM_PORT_CLOSED, 0);
-        SendDlgItemMessage(IDC_CONNECT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kConnectCaption));
         return;
     }
 
@@ -87,9 +80,20 @@ void CLumetraDlg::ConfigurePort(DWORD nBaud)
 
     // Closed before the message: the timers that its box's loop goes on dispatching (a cyclic
     // send) must find no port with the settings just refused.
-    m_Comm.Close(CSerialLink::STOP_WAIT);
-    DropHeldReceiveText();
-    WatchOptions();
-    SendDlgItemMessage(IDC_CONNECT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kConnectCaption));
+    ClosePort();
     ReportError(L"配置串口失败");
+}
+
+// What was read before the line closed is counted, logged and shown now, never with the next
+// port's bytes; a part character then waits for bytes that will not come, and is dropped.
+void CLumetraDlg::ClosePort()
+{
+    m_Comm.Close(CSerialLink::STOP_WAIT);
+    TakeStagedBytes();
+    ShowHeldReceiveText();
+    DropHeldReceiveText();
+    RefreshOptions();
+    WatchOptions();
+    ForgetModemStatus();
+    SendDlgItemMessage(IDC_CONNECT, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kConnectCaption));
 }

@@ -105,23 +105,29 @@ void CLumetraDlg::TakeStagedBytes()
     const ULONGLONG nLocalNow = LocalMilliseconds(now);
     const ULONGLONG nTickNow = ::GetTickCount64();
 
-    if (const DWORD nLost = m_Comm.TakeReceiveOverflow()) {
-        if (!m_bPauseDisplay) {
-            m_receiveHeld.Lost(nLost);
-            m_receiveFormatter.Interrupt(false);   // the line that says so ends its row
-        }
-    }
     BYTE chunk[CSerialLink::READ_CHUNK];
     CSerialLink::ReceiveTiming timing = {};
-    while (const DWORD nRead = m_Comm.ReadReceived(chunk, sizeof chunk, &timing)) {
+    for (;;) {
+        const DWORD nRead = m_Comm.ReadReceived(chunk, sizeof chunk, &timing);
+        // Bytes the port object had to drop lie between the last chunk and this one: a line says
+        // so there (after a pause, at its end), and nothing pairs across the gap.
+        if (timing.nLostBefore != 0) {
+            m_receiveHeld.Lost(timing.nLostBefore);
+            m_receiveFormatter.Interrupt(false);   // the line that says so ends its row
+        }
+        if (nRead == 0)
+            break;
         TakeReceivedBytes(chunk, nRead);
         if (m_bPauseDisplay)
             continue;   // dropped below, with any character they end
         // A fill made after the clocks were read counts as arriving now.
         const ULONGLONG nAge = nTickNow - std::min(timing.nArrival, nTickNow);
+        // The bytes a piece shows: a character begun in one chunk is shown with the next.
+        const size_t nPendingBefore = m_receiveFormatter.Pending().size();
         std::wstring text;
         m_receiveFormatter.Format(chunk, nRead, nLocalNow - nAge, timing.nQuietBefore, text);
-        m_receiveHeld.Add(std::move(text), nRead, m_bHexDisplay != FALSE);
+        const DWORD nShown = static_cast<DWORD>(nRead + nPendingBefore - m_receiveFormatter.Pending().size());
+        m_receiveHeld.Add(std::move(text), nShown, m_bHexDisplay != FALSE);
         m_receivePacer.BytesHeld(nRead);
     }
 }
@@ -165,9 +171,11 @@ void CLumetraDlg::ShowHeldReceiveText()
 void CLumetraDlg::DropHeldReceiveText()
 {
     KillTimer(RECEIVE_REFRESH_TIMER);
-    m_receiveHeld.Clear();
+    m_receiveHeld.DropText();
     m_receivePacer.Dropped();
-    m_receiveFormatter.Interrupt(AreaEndsInsideLine());
+    // Bytes lost before the port object could hand them over are still to be said, on a row of
+    // their own that the next text follows.
+    m_receiveFormatter.Interrupt(AreaEndsInsideLine() && m_receiveHeld.IsEmpty());
 }
 
 bool CLumetraDlg::AreaEndsInsideLine() const

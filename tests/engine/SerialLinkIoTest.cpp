@@ -686,15 +686,21 @@ TEST_F(SerialLinkIo, StagedBytesKeepTheirFillsTimingAndABoundDropsTheOldest)
     EXPECT_LE(third.nQuietBefore, third.nArrival - second.nArrival);
     EXPECT_EQ(0u, link.ReadReceived(buffer, 16, &third));
 
+    // The bound drops the oldest; the read after the gap says how many bytes it left.
     link.SetReceiveBound(4);
     device.PushInput("123");
     link.FillReceiveBuffer(64);
+    EXPECT_EQ("1", std::string(buffer, link.ReadReceived(buffer, 1, &first)));
+    EXPECT_EQ(0u, first.nLostBefore);
     device.PushInput("4567");
     link.FillReceiveBuffer(64);
     EXPECT_EQ(4u, link.ReceiveBuffer().Size());
-    EXPECT_EQ(3u, link.TakeReceiveOverflow());
-    EXPECT_EQ(0u, link.TakeReceiveOverflow()) << "taken once";
     EXPECT_EQ("4567", std::string(buffer, link.ReadReceived(buffer, 16, &first)));
+    EXPECT_EQ(2u, first.nLostBefore) << "\"23\", between \"1\" and these";
+    device.PushInput("89abc");
+    link.FillReceiveBuffer(64);
+    EXPECT_EQ("9abc", std::string(buffer, link.ReadReceived(buffer, 16, &first)));
+    EXPECT_EQ(1u, first.nLostBefore) << "said once, with the bytes after the gap";
 
     // Read takes bytes without regard to fills; the arrival runs follow it.
     device.PushInput("xy");

@@ -73,6 +73,13 @@ std::wstring CHeldReceiveText::Take(bool bAreaEndsInsideLine)
     return text;
 }
 
+void CHeldReceiveText::DropText()
+{
+    const ULONGLONG nLost = m_nLost;
+    Clear();
+    m_nLost = nLost;
+}
+
 void CHeldReceiveText::Clear()
 {
     m_pieces.clear();

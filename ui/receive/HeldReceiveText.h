@@ -43,8 +43,9 @@ public:
     // The text to append to an area that ends inside a line or not: a line for what was left out
     // (on a row of its own), then the pieces. Everything held is taken.
     std::wstring Take(bool bAreaEndsInsideLine);
-    // Dropped unshown (display paused, the area emptied).
-    void Clear();
+    // The text dropped unshown (display paused, the area emptied), with what was left out of it;
+    // bytes lost before the window read them are still said at the next Take.
+    void DropText();
 
 private:
     struct Piece {
@@ -54,6 +55,7 @@ private:
     };
 
     void Hold(Piece piece, bool bHex);
+    void Clear();
 
     size_t m_nMostHeldCharacters;
     std::deque<Piece> m_pieces;

@@ -48,10 +48,15 @@ TEST(HeldReceiveText, KeepsTheNewestPiecesAndSaysOnARowOfItsOwnWhatItLeftOut)
     EXPECT_EQ(L"\r\n[接收缓冲已满，丢失 7 字节]\r\n", held.Take(true)) << "nothing after it: the row ends";
 
     held.Add(L"x", 1, false);
-    held.Lost(3);
-    held.Clear();
-    EXPECT_TRUE(held.IsEmpty()) << "a drop forgets what was left out too";
+    held.Add(L"yz", 2, false);
+    held.AddSent(L"[发] ATATATAT\r\n", false);   // over the bound: "x" and "yz" left out
+    held.DropText();
+    EXPECT_TRUE(held.IsEmpty()) << "a drop forgets what was left out of the text too";
     EXPECT_EQ(L"", held.Take(false));
+    held.Add(L"x", 1, false);
+    held.Lost(3);
+    held.DropText();
+    EXPECT_EQ(L"\r\n[接收缓冲已满，丢失 3 字节]\r\n", held.Take(true)) << "bytes never read are still said";
 }
 
 }  // namespace
