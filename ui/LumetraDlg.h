@@ -122,8 +122,10 @@ protected:
     // With each refresh of the receive area and each OPTIONS_TIMER tick: the counters shown, a
     // failed log reported.
     void RefreshOptions();
-    // Runs OPTIONS_TIMER while the port or the log is open, and stops it once neither is.
+    // Runs OPTIONS_TIMER while the port or the log is open (or a closed log's writer still
+    // finishing), and stops it once none is.
     void WatchOptions();
+    bool OptionsNeedWatching();
     // A write or flush of the log that failed, once: the log stops and the user is told.
     void ReportLogFailure();
     // The display options as the members hold them, given to the formatter.

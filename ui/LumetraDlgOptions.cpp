@@ -58,9 +58,15 @@ void CLumetraDlg::ReportLogFailure()
     ReportError(LogErrorText(L"写入记录文件“%s”失败，记录已停止：%s", error));
 }
 
+// A closed log whose writer its disk still holds may yet report the failure of its last flush.
+bool CLumetraDlg::OptionsNeedWatching()
+{
+    return m_Comm.IsOpen() || m_sessionLog.IsOpen() || m_sessionLog.IsFinishing();
+}
+
 void CLumetraDlg::WatchOptions()
 {
-    if (m_Comm.IsOpen() || m_sessionLog.IsOpen())
+    if (OptionsNeedWatching())
         SetTimer(OPTIONS_TIMER, CReceivePacer::kIntervalMs);
     else
         KillTimer(OPTIONS_TIMER);

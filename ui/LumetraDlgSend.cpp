@@ -73,8 +73,12 @@ void CLumetraDlg::OnTimer(UINT_PTR nIDEvent)
     // While text is held, its refresh (due within the interval) shows the counters with it, so a
     // count shown is never ahead of the text shown.
     if (nIDEvent == OPTIONS_TIMER) {
+        // Asked first: a writer that ends meanwhile has left its failure for this refresh.
+        const bool bGoesOn = OptionsNeedWatching();
         if (!m_bReadingControls && !m_receivePacer.IsHolding())
             RefreshOptions();
+        if (!bGoesOn)
+            KillTimer(OPTIONS_TIMER);
         return;
     }
     // A tick dispatched by the loop of an exchange's validation message sends nothing: each would

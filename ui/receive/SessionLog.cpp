@@ -40,6 +40,8 @@ CSessionLog::CSessionLog(LogFileApi& api) : m_api(api)
 CSessionLog::~CSessionLog()
 {
     Close();
+    if (m_hFinishing != nullptr)
+        ::CloseHandle(m_hFinishing);   // it ends by itself, with its own share of the state
 }
 
 bool CSessionLog::Open(LPCWSTR pszPath, SessionLogError& error)
@@ -120,9 +122,21 @@ void CSessionLog::Close()
         m_state->bClosing = true;
     }
     ::SetEvent(m_state->hWake);
-    ::WaitForSingleObject(m_hWriter, CSerialLink::STOP_WAIT);
-    ::CloseHandle(m_hWriter);
+    if (m_hFinishing != nullptr)
+        ::CloseHandle(m_hFinishing);   // an earlier log's: its failure can no longer be asked for
+    m_hFinishing = m_hWriter;
     m_hWriter = nullptr;
+    ::WaitForSingleObject(m_hFinishing, CSerialLink::STOP_WAIT);
+    IsFinishing();
+}
+
+bool CSessionLog::IsFinishing()
+{
+    if (m_hFinishing != nullptr && ::WaitForSingleObject(m_hFinishing, 0) != WAIT_TIMEOUT) {
+        ::CloseHandle(m_hFinishing);
+        m_hFinishing = nullptr;
+    }
+    return m_hFinishing != nullptr;
 }
 
 unsigned __stdcall CSessionLog::WriterMain(void* pParameter)

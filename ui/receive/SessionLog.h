@@ -41,6 +41,9 @@ public:
     // Writes what waits, flushes and closes the file. Waits for the writer as long as every stop
     // in the program does; a writer held longer by its disk finishes and closes the file by itself.
     void Close();
+    // After Close: the writer is still finishing (its disk held it), so a failure of its last
+    // write or flush may still come to TakeFailure.
+    bool IsFinishing();
 
 private:
     struct State;
@@ -49,6 +52,7 @@ private:
     LogFileApi& m_api;
     std::shared_ptr<State> m_state;   // shared with the writer thread; kept after Close for its failure
     HANDLE m_hWriter = nullptr;       // while open
+    HANDLE m_hFinishing = nullptr;    // a closed log's writer that has not ended yet
     bool m_bFailureTaken = false;
 };
 

@@ -115,6 +115,7 @@ public:
     }
     BOOL Flush(HANDLE hFile) override
     {
+        ::Sleep(nFlushMs);
         if (!bFlushFails)
             return SystemLogFileApi().Flush(hFile);
         ::SetLastError(ERROR_NOT_READY);   // a USB stick pulled
@@ -124,6 +125,7 @@ public:
 
     std::atomic<bool> bFull{false};
     std::atomic<bool> bFlushFails{false};
+    std::atomic<DWORD> nFlushMs{0};   // a network share that takes its time to fail
 };
 
 TEST_F(SessionLogTest, WriteThatFailsLaterIsReportedOnceAndWhatWasWrittenStays)
@@ -164,6 +166,16 @@ TEST_F(SessionLogTest, FlushThatFailsAtCloseIsReportedOnceAfterIt)
     EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_READY), error.dwError);
     EXPECT_FALSE(log.TakeFailure(error)) << "reported once";
     EXPECT_EQ("last", FileBytes(path));
+
+    // A flush that fails after Close has stopped waiting: reported once the writer has ended.
+    EXPECT_FALSE(log.IsFinishing());
+    disk.nFlushMs = 1500;   // three times what Close waits
+    ASSERT_TRUE(log.Open(path.c_str(), error));
+    Write(log, "slow");
+    log.Close();
+    EXPECT_TRUE(log.IsFinishing());
+    ASSERT_TRUE(WaitFor([&] { return !log.IsFinishing(); }));
+    EXPECT_TRUE(log.TakeFailure(error)) << "the last flush failed unseen";
 }
 
 // Times in milliseconds of a fake clock.
