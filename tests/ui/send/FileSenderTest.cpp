@@ -97,6 +97,14 @@ protected:
         ASSERT_LT(link.PendingWriteBytes(), nPending);
     }
 
+    // Starts the file with the line busy: the first pump hands over the first two pieces.
+    void StartWithTheLineBusy(CFileSender& sender)
+    {
+        ASSERT_TRUE(sender.Start(L"C:\\data.bin", kPiece, error));
+        device.SetWritesPend(true);
+        EXPECT_EQ(Progress::Sending, sender.Pump(link, 8, nTaken, error));
+    }
+
     FakeSerialDevice device;
     CSerialLink link{device};
     ULONGLONG nTaken = 0;
@@ -141,9 +149,7 @@ TEST_F(FileSenderTest, StopHandsNothingMoreAndClosesTheFile)
 {
     MemoryFile file(Pattern(5 * kPiece));
     CFileSender sender(file);
-    ASSERT_TRUE(sender.Start(L"C:\\data.bin", kPiece, error));
-    device.SetWritesPend(true);
-    EXPECT_EQ(Progress::Sending, sender.Pump(link, 8, nTaken, error));
+    ASSERT_NO_FATAL_FAILURE(StartWithTheLineBusy(sender));
     sender.Stop();
     EXPECT_FALSE(file.IsOpen());
     LineSendsTheWriteGoingOut();
@@ -197,9 +203,7 @@ TEST_F(FileSenderTest, BytesAStalledLineLeftUnsentStopTheSendAndAreNotCounted)
 {
     MemoryFile file(Pattern(5 * kPiece));
     CFileSender sender(file);
-    ASSERT_TRUE(sender.Start(L"C:\\data.bin", kPiece, error));
-    device.SetWritesPend(true);
-    EXPECT_EQ(Progress::Sending, sender.Pump(link, 8, nTaken, error));
+    ASSERT_NO_FATAL_FAILURE(StartWithTheLineBusy(sender));
     LineSendsTheWriteGoingOut(30);
 
     EXPECT_EQ(Progress::BytesUnsent, sender.Pump(link, 8, nTaken, error));
